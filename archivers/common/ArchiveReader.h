@@ -1,0 +1,80 @@
+// What a format reader gives the shared library scaffolding.
+//
+// Each archiver library is one ArchiveReader implementation plus a LibraryInfo that names
+// its prefix and version. The scaffolding (ArchiverExports) turns that pair into the exported
+// C calls of LxArcDefine.h: it keeps the open-archive handles, walks the listed entries,
+// parses the command lines, cleans the leaf names and writes files safely. A reader only
+// parses its format and decodes entry data; it never touches the file system beyond reading
+// the archive.
+#ifndef TOVIK_ARCHIVERS_ARCHIVEREADER_H
+#define TOVIK_ARCHIVERS_ARCHIVEREADER_H
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tovik::archivers {
+
+// One listed entry, as the getters report it.
+struct EntryInfo {
+    std::string name;            // stored path in CP932; directories end in "/"
+    uint64_t originalSize = 0;
+    uint64_t compressedSize = 0;
+    uint32_t crc = 0;            // the format's checksum; 0 where it has none
+    uint16_t dosDate = 0;        // MS-DOS date and time, local time
+    uint16_t dosTime = 0;
+    uint32_t attribute = 0;      // MS-DOS attribute bits (LX_FA_*)
+    std::string method;          // method text, such as "-lh5-" or "Deflate"
+    bool encrypted = false;      // listed, but cannot be extracted
+    uint64_t readerData = 0;     // the reader's own locator (an offset, an index)
+};
+
+// Failure kinds; the scaffolding maps each to its one shared Japanese message.
+enum class ReadError {
+    None,
+    NotFound,       // the archive file cannot be opened
+    Corrupt,        // broken header or data, checksum mismatch, truncated stream
+    Unsupported,    // a method the reader does not decode
+    Encrypted,      // a password-protected entry
+    WriteFailed,    // the sink refused the data
+    OutOfMemory,
+};
+
+// Receives decoded bytes in order. Answers false to stop early (a full buffer); the reader
+// then returns ReadError::None at once without reading further.
+using DataSink = std::function<bool(const uint8_t *data, std::size_t size)>;
+
+class ArchiveReader {
+public:
+    virtual ~ArchiveReader() = default;
+
+    // Opens and lists the archive at path (a file-system byte string). On success the
+    // entries are available through entries(), in archive order. Listing happens here, once,
+    // so that walking the entries later costs constant time per entry.
+    virtual ReadError open(const std::string &path) = 0;
+
+    virtual const std::vector<EntryInfo> &entries() const = 0;
+
+    // Decodes the data of entries()[index] into sink. The checksum is verified when the whole
+    // entry was decoded; a mismatch is ReadError::Corrupt.
+    virtual ReadError extract(std::size_t index, const DataSink &sink) = 0;
+};
+
+// The fixed facts of one library.
+struct LibraryInfo {
+    const char *prefix;          // "Unlha", "UnZip", ...
+    uint16_t version;            // version times 100
+    // Non-zero when the file is one of this library's formats, judged by content.
+    int32_t (*checkArchive)(const char *path, int32_t mode);
+    // "GetArchiveType"; null when the library does not export it.
+    int32_t (*getArchiveType)(const char *path);
+    // A fresh reader for one archive.
+    std::unique_ptr<ArchiveReader> (*createReader)();
+};
+
+} // namespace tovik::archivers
+
+#endif

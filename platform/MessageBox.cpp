@@ -1,0 +1,50 @@
+#include "MessageBox.h"
+
+#include <QApplication>
+
+namespace tovik::platform {
+namespace {
+
+std::function<void()> &Hook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+MessageInterceptor &Interceptor()
+{
+    static MessageInterceptor interceptor;
+    return interceptor;
+}
+
+} // namespace
+
+void SetMessageHook(std::function<void()> hook) { Hook() = std::move(hook); }
+
+void SetMessageInterceptor(MessageInterceptor interceptor) { Interceptor() = std::move(interceptor); }
+
+QMessageBox::StandardButton ShowMessage(QWidget *parent, const QString &text, MessageKind kind,
+                                        QMessageBox::StandardButtons buttons, const QString &title)
+{
+    if (buttons == QMessageBox::NoButton)
+        buttons = kind == MessageKind::Question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok;
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    if (Hook())
+        Hook()();
+    if (Interceptor())
+        return Interceptor()(shown, kind, buttons);
+
+    QMessageBox::Icon icon = QMessageBox::Information;
+    switch (kind) {
+    case MessageKind::Information: icon = QMessageBox::Information; break;
+    case MessageKind::Warning: icon = QMessageBox::Warning; break;
+    case MessageKind::Error: icon = QMessageBox::Critical; break;
+    case MessageKind::Question: icon = QMessageBox::Question; break;
+    }
+    QString caption = title.isEmpty() ? QApplication::applicationDisplayName() : title;
+    QMessageBox box(icon, caption, shown, buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+} // namespace tovik::platform
