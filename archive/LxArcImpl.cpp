@@ -1,0 +1,700 @@
+#include "archive/LxArcImpl.h"
+
+#include "platform/Cp932.h"
+
+#include <locale.h>
+#include <unistd.h>
+
+#include <cstring>
+
+using tovik::platform::DosDateTimeToDateTime;
+using tovik::platform::FolderOf;
+using tovik::platform::Utf8ToCp932;
+
+namespace {
+
+const char kUnknownName[] = "????";
+
+// libarchive, under the libraries, converts names through the C library's multibyte
+// functions: in the plain C locale UTF-8 names come back empty. Every library call therefore
+// runs under a UTF-8 C locale, set for this thread only and put back after the call.
+locale_t Utf8Locale()
+{
+    static locale_t locale = [] {
+        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+        return l ? l : newlocale(LC_CTYPE_MASK, "en_US.UTF-8", static_cast<locale_t>(nullptr));
+    }();
+    return locale;
+}
+
+std::string Quoted(const std::string &text)
+{
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '"';
+    out += text;
+    out += '"';
+    return out;
+}
+
+// The version times 100 in its shortest decimal form: 200 -> "2", 150 -> "1.5", 157 -> "1.57".
+std::string VersionText(uint16_t value)
+{
+    std::string text = std::to_string(value / 100);
+    unsigned fraction = value % 100;
+    if (fraction != 0) {
+        text += '.';
+        text += static_cast<char>('0' + fraction / 10);
+        if (fraction % 10 != 0)
+            text += static_cast<char>('0' + fraction % 10);
+    }
+    return text;
+}
+
+std::string AbsoluteFolder(const std::string &file)
+{
+    std::string folder = FolderOf(file);
+    if (!folder.empty() && folder[0] == '/')
+        return folder;
+    char cwd[4096];
+    if (!getcwd(cwd, sizeof cwd))
+        return folder;
+    return folder.empty() ? std::string(cwd) : std::string(cwd) + "/" + folder;
+}
+
+#define TOVIK_CP932_CONSTANT(name, text)                                                                           \
+    const std::string &name()                                                                                      \
+    {                                                                                                              \
+        static const std::string value = Utf8ToCp932(text);                                                       \
+        return value;                                                                                              \
+    }
+
+} // namespace
+
+TOVIK_CP932_CONSTANT(CAB32NoMemoryExtractMessage, "CAB32.DLLではメモリー展開がサポートされていません")
+TOVIK_CP932_CONSTANT(SevenZipNoMemoryExtractMessage, "7-ZIP32.DLLではメモリー展開がサポートされていません")
+TOVIK_CP932_CONSTANT(YZ1NoMemoryExtractMessage, "YZ1.DLLではメモリー展開がサポートされていません")
+TOVIK_CP932_CONSTANT(UnsupportedFormatMessage, "この形式には対応していません")
+TOVIK_CP932_CONSTANT(NotInstalledText, "未インストール")
+
+// ---------------------------------------------------------------------------------------------
+// TLxArchiveBase
+
+struct TLxArchiveBase::EntryProcs {
+    LxArcGetFileNameProc getFileName = nullptr;
+    LxArcGetSizeProc getOriginalSize = nullptr;
+    LxArcGetSizeProc getCompressedSize = nullptr;
+    LxArcGetSizeExProc getOriginalSizeEx = nullptr;
+    LxArcGetSizeExProc getCompressedSizeEx = nullptr;
+    LxArcGetRatioProc getRatio = nullptr;
+    LxArcGetDateTimeProc getDate = nullptr;
+    LxArcGetDateTimeProc getTime = nullptr;
+    LxArcGetAttributeProc getAttribute = nullptr;
+    LxArcGetCRCProc getCRC = nullptr;
+    LxArcFindNextProc findNext = nullptr;
+};
+
+template <class F>
+bool TLxArchiveBase::Guarded(F &&f)
+{
+    locale_t utf8 = Utf8Locale();
+    locale_t previous = utf8 ? uselocale(utf8) : static_cast<locale_t>(nullptr);
+    bool ok = Guard.Run(f);
+    if (utf8)
+        uselocale(previous);
+    return ok;
+}
+
+TLxArchiveBase::TLxArchiveBase(const std::string &ALibraryName, const std::string &APrefix)
+    : LibraryName(ALibraryName), Prefix(APrefix), Procs(std::make_unique<EntryProcs>())
+{
+    TLxArchiveBase::LoadArcLibrary();
+}
+
+TLxArchiveBase::~TLxArchiveBase()
+{
+    TLxArchiveBase::FreeArcLibrary();
+}
+
+std::unique_ptr<TLxArchiveBase> TLxArchiveBase::Create(const std::string &LibraryName, const std::string &Prefix)
+{
+    return std::make_unique<TLxArchiveBase>(LibraryName, Prefix);
+}
+
+void *TLxArchiveBase::Function(const char *suffix) const
+{
+    if (!LibraryHandle.IsLoaded())
+        return nullptr;
+    return LibraryHandle.Symbol(Prefix + suffix);
+}
+
+void TLxArchiveBase::LoadArcLibrary()
+{
+    *Procs = EntryProcs{};
+    // Loading runs the library's initialisers: guard them like any other call.
+    const std::string file = LibraryName.find('/') != std::string::npos
+                                 ? LibraryName
+                                 : tovik::platform::FindArchiverFile(LibraryName);
+    bool loaded = false;
+    if (!file.empty())
+        Guarded([&] { loaded = LibraryHandle.Load(file); });
+    if (!loaded)
+        return;
+    EntryProcs &p = *Procs;
+    p.getFileName = reinterpret_cast<LxArcGetFileNameProc>(Function(LX_ARC_GETFILENAME));
+    p.getOriginalSize = reinterpret_cast<LxArcGetSizeProc>(Function(LX_ARC_GETORIGINALSIZE));
+    p.getCompressedSize = reinterpret_cast<LxArcGetSizeProc>(Function(LX_ARC_GETCOMPRESSEDSIZE));
+    p.getOriginalSizeEx = reinterpret_cast<LxArcGetSizeExProc>(Function(LX_ARC_GETORIGINALSIZEEX));
+    p.getCompressedSizeEx = reinterpret_cast<LxArcGetSizeExProc>(Function(LX_ARC_GETCOMPRESSEDSIZEEX));
+    p.getRatio = reinterpret_cast<LxArcGetRatioProc>(Function(LX_ARC_GETRATIO));
+    p.getDate = reinterpret_cast<LxArcGetDateTimeProc>(Function(LX_ARC_GETDATE));
+    p.getTime = reinterpret_cast<LxArcGetDateTimeProc>(Function(LX_ARC_GETTIME));
+    p.getAttribute = reinterpret_cast<LxArcGetAttributeProc>(Function(LX_ARC_GETATTRIBUTE));
+    p.getCRC = reinterpret_cast<LxArcGetCRCProc>(Function(LX_ARC_GETCRC));
+    p.findNext = reinterpret_cast<LxArcFindNextProc>(Function(LX_ARC_FINDNEXT));
+}
+
+void TLxArchiveBase::FreeArcLibrary()
+{
+    *Procs = EntryProcs{};
+    if (LibraryHandle.IsLoaded())
+        Guarded([&] { LibraryHandle.Unload(); });
+}
+
+void TLxArchiveBase::GetFileName(std::string &Name)
+{
+    auto fn = Procs->getFileName;
+    char buffer[LX_ARC_NAME_SIZE];
+    std::memset(buffer, 0, sizeof buffer);
+    int32_t rc = -1;
+    if (!fn || !Guarded([&] { rc = fn(ArchiveHandle, buffer, LX_ARC_NAME_SIZE); }) || rc != 0) {
+        Name = kUnknownName;
+        return;
+    }
+    buffer[LX_ARC_NAME_SIZE - 1] = '\0';
+    Name.assign(buffer);
+}
+
+namespace {
+
+// A 32-bit count taken as unsigned; the all-ones value stands for "unknown".
+int64_t SizeFrom32(uint32_t value)
+{
+    return value == 0xFFFFFFFFu ? -1 : static_cast<int64_t>(value);
+}
+
+} // namespace
+
+int64_t TLxArchiveBase::GetOriginalSize()
+{
+    const EntryProcs &p = *Procs;
+    int64_t size = 0;
+    int32_t ok = 0;
+    if (p.getOriginalSizeEx && Guarded([&] { ok = p.getOriginalSizeEx(ArchiveHandle, &size); }) && ok)
+        return size;
+    uint32_t value = 0;
+    if (!p.getOriginalSize || !Guarded([&] { value = p.getOriginalSize(ArchiveHandle); }))
+        return 0;
+    return SizeFrom32(value);
+}
+
+int64_t TLxArchiveBase::GetCompressedSize()
+{
+    const EntryProcs &p = *Procs;
+    int64_t size = 0;
+    int32_t ok = 0;
+    if (p.getCompressedSizeEx && Guarded([&] { ok = p.getCompressedSizeEx(ArchiveHandle, &size); }) && ok)
+        return size;
+    uint32_t value = 0;
+    if (!p.getCompressedSize || !Guarded([&] { value = p.getCompressedSize(ArchiveHandle); }))
+        return 0;
+    return SizeFrom32(value);
+}
+
+uint16_t TLxArchiveBase::GetRatio()
+{
+    auto fn = Procs->getRatio;
+    uint16_t value = 0;
+    if (!fn || !Guarded([&] { value = fn(ArchiveHandle); }))
+        return 0;
+    return value;
+}
+
+TDateTime TLxArchiveBase::GetDateTime()
+{
+    const EntryProcs &p = *Procs;
+    uint16_t date = 0, time = 0;
+    bool ok = Guarded([&] {
+        if (p.getDate)
+            date = p.getDate(ArchiveHandle);
+        if (p.getTime)
+            time = p.getTime(ArchiveHandle);
+    });
+    if (!ok)
+        return 0;
+    return DosDateTimeToDateTime(date, time);
+}
+
+bool TLxArchiveBase::CheckArchive(const std::string &Path)
+{
+    auto fn = reinterpret_cast<LxArcCheckArchiveProc>(Function(LX_ARC_CHECKARCHIVE));
+    int32_t rc = 0;
+    if (!fn || !Guarded([&] { rc = fn(Path.c_str(), 24); }))
+        return false;
+    return rc != 0;
+}
+
+void TLxArchiveBase::GetVersion(std::string &Text)
+{
+    if (!LibraryHandle.IsLoaded())
+        return;
+    if (InstallFolder.empty())
+        InstallFolder = AbsoluteFolder(LibraryHandle.FileName());
+    auto fn = reinterpret_cast<LxArcGetVersionProc>(Function(LX_ARC_GETVERSION));
+    if (!fn)
+        return;
+    uint16_t value = 0;
+    if (!Guarded([&] { value = fn(); })) {
+        Text.clear();
+        return;
+    }
+    Text = VersionText(value);
+}
+
+bool TLxArchiveBase::OpenArchive(LX_HWND WindowHandle, const std::string &Path)
+{
+    auto fn = reinterpret_cast<LxArcOpenArchiveProc>(Function(LX_ARC_OPENARCHIVE));
+    if (!fn)
+        return false;
+    LX_HARC handle = nullptr;
+    if (!Guarded([&] { handle = fn(WindowHandle, Path.c_str(), 0); }))
+        return false;
+    ArchiveHandle = handle;
+    return ArchiveHandle != nullptr;
+}
+
+int TLxArchiveBase::FindFirst()
+{
+    auto fn = reinterpret_cast<LxArcFindFirstProc>(Function(LX_ARC_FINDFIRST));
+    int32_t rc = -1;
+    if (!fn || !Guarded([&] { rc = fn(ArchiveHandle, "*.*", nullptr); }))
+        return -1;
+    return rc;
+}
+
+int TLxArchiveBase::FindNext()
+{
+    auto fn = Procs->findNext;
+    int32_t rc = -1;
+    if (!fn || !Guarded([&] { rc = fn(ArchiveHandle, nullptr); }))
+        return -1;
+    return rc;
+}
+
+int TLxArchiveBase::CloseArchive()
+{
+    if (!ArchiveHandle)
+        return -1;
+    auto fn = reinterpret_cast<LxArcCloseArchiveProc>(Function(LX_ARC_CLOSEARCHIVE));
+    int32_t rc = -1;
+    if (!fn || !Guarded([&] { rc = fn(ArchiveHandle); }))
+        return -1;
+    return rc;
+}
+
+int TLxArchiveBase::ExtractMem(LX_HWND WindowHandle, const std::string &ArchivePath, const std::string &EntryPath,
+                               std::string &Buffer, uint32_t &WrittenSize)
+{
+    if (!LibraryHandle.IsLoaded() || IsRunning())
+        return -1;
+    auto fn = reinterpret_cast<LxArcExtractMemProc>(Function(LX_ARC_EXTRACTMEM));
+    if (!fn)
+        return -1;
+    const std::string commandLine = " " + Quoted(ArchivePath) + " " + Quoted(EntryPath) + " ";
+    auto *storage = reinterpret_cast<uint8_t *>(Buffer.data());
+    const uint32_t size = Buffer.size() > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(Buffer.size());
+    int32_t rc = -1;
+    if (!Guarded([&] { rc = fn(WindowHandle, commandLine.c_str(), storage, size, nullptr, nullptr, &WrittenSize); }))
+        return -1;
+    return rc;
+}
+
+std::string TLxArchiveBase::ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
+                                               const std::string &EntryPath) const
+{
+    return " -x -j " + Quoted(ArchivePath) + " " + Quoted(DestFolder) + " " + Quoted(EntryPath);
+}
+
+bool TLxArchiveBase::ExtractFile(LX_HWND WindowHandle, const std::string &ArchivePath, const std::string &EntryPath,
+                                 const std::string &DestFolder, std::string &Message)
+{
+    if (!LibraryHandle.IsLoaded() || IsRunning())
+        return false;
+    auto fn = reinterpret_cast<LxArcCommandProc>(Function(""));
+    if (!fn)
+        return false;
+    const std::string commandLine = ExtractCommandLine(ArchivePath, DestFolder, EntryPath);
+    char output[LX_ARC_OUTPUT_SIZE];
+    std::memset(output, 0, sizeof output);
+    int32_t rc = -1;
+    if (!Guarded([&] { rc = fn(WindowHandle, commandLine.c_str(), output, LX_ARC_OUTPUT_SIZE); }))
+        return false;
+    output[LX_ARC_OUTPUT_SIZE - 1] = '\0';
+    Message.assign(output);
+    return rc == 0;
+}
+
+bool TLxArchiveBase::IsRunning()
+{
+    auto fn = reinterpret_cast<LxArcGetRunningProc>(Function(LX_ARC_GETRUNNING));
+    int32_t rc = 0;
+    if (!fn || !Guarded([&] { rc = fn(); }))
+        return false;
+    return rc != 0;
+}
+
+int32_t TLxArchiveBase::GetAttribute()
+{
+    auto fn = Procs->getAttribute;
+    int32_t value = 0;
+    if (!fn || !Guarded([&] { value = fn(ArchiveHandle); }))
+        return 0;
+    return value;
+}
+
+uint32_t TLxArchiveBase::GetCRC()
+{
+    if (LibraryName != "UNZIP32.DLL")
+        return 0;
+    auto fn = Procs->getCRC;
+    uint32_t value = 0;
+    if (!fn || !Guarded([&] { value = fn(ArchiveHandle); }))
+        return 0;
+    return value;
+}
+
+void TLxArchiveBase::ReadEntryInfo(TIndivisualInfoEX &Info)
+{
+    if (!LibraryHandle.IsLoaded() || !ArchiveHandle)
+        return;
+    GetFileName(Info.FileName);
+    Info.OriginalSize = GetOriginalSize();
+    Info.CompressedSize = GetCompressedSize();
+    Info.Ratio = GetRatio();
+    Info.DateTime = GetDateTime();
+    Info.Attribute = static_cast<uint32_t>(GetAttribute());
+    Info.CRC = GetCRC();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The library families
+
+namespace {
+
+// " e "-style lines: archive and destination quoted, then the entry. The entry is quoted on
+// both sides so that a name with a blank stays one argument.
+std::string ExtractLineE(const char *command, const std::string &A, const std::string &D, const std::string &E)
+{
+    return std::string(command) + Quoted(A) + " " + Quoted(D) + " " + Quoted(E);
+}
+
+} // namespace
+
+#define TOVIK_DEFINE_CREATE(Class)                                                                                 \
+    std::unique_ptr<TLxArchiveBase> Class::Create(const std::string &LibraryName, const std::string &Prefix)      \
+    {                                                                                                              \
+        return std::make_unique<Class>(LibraryName, Prefix);                                                      \
+    }
+
+TOVIK_DEFINE_CREATE(TUNLHA32Impl)
+TOVIK_DEFINE_CREATE(TUNZIP32Impl)
+TOVIK_DEFINE_CREATE(TZIP32JImpl)
+TOVIK_DEFINE_CREATE(TCAB32Impl)
+TOVIK_DEFINE_CREATE(TUNARJ32Impl)
+TOVIK_DEFINE_CREATE(TTAR32Impl)
+TOVIK_DEFINE_CREATE(TUNRAR32Impl)
+TOVIK_DEFINE_CREATE(TBGA32Impl)
+TOVIK_DEFINE_CREATE(TYZ1Impl)
+TOVIK_DEFINE_CREATE(TYZ2Impl)
+TOVIK_DEFINE_CREATE(TGCA32Impl)
+TOVIK_DEFINE_CREATE(T7ZIPImpl)
+TOVIK_DEFINE_CREATE(TJAC32Impl)
+TOVIK_DEFINE_CREATE(TISH32Impl)
+TOVIK_DEFINE_CREATE(TIMP32Impl)
+
+std::string TUNLHA32Impl::ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
+                                             const std::string &EntryPath) const
+{
+    return ExtractLineE(" e ", ArchivePath, DestFolder, EntryPath);
+}
+
+int TCAB32Impl::ExtractMem(LX_HWND, const std::string &, const std::string &, std::string &Buffer, uint32_t &)
+{
+    Buffer = CAB32NoMemoryExtractMessage();
+    return -1;
+}
+
+bool TUNARJ32Impl::CheckArchive(const std::string &Path)
+{
+    auto fn = reinterpret_cast<LxArcCheckArchiveProc>(Function(LX_ARC_CHECKARCHIVE));
+    int32_t rc = 0;
+    if (!fn || !Guarded([&] { rc = fn(Path.c_str(), 0); }))
+        return false;
+    return rc != 0;
+}
+
+std::string TTAR32Impl::ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
+                                           const std::string &EntryPath) const
+{
+    // Quoted, so that paths with blanks survive; the library accepts quotes.
+    return " -x --use-directory=0 " + Quoted(ArchivePath) + " " + Quoted(DestFolder) + " " + Quoted(EntryPath);
+}
+
+int32_t TTAR32Impl::GetArchiveType(const std::string &Path)
+{
+    auto fn = reinterpret_cast<LxArcGetArchiveTypeProc>(Function(LX_ARC_GETARCHIVETYPE));
+    int32_t rc = 0;
+    if (!fn || !Guarded([&] { rc = fn(Path.c_str()); }))
+        return 0;
+    return rc;
+}
+
+std::string TYZ1Impl::ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
+                                         const std::string &EntryPath) const
+{
+    return ExtractLineE(" x -x0 ", ArchivePath, DestFolder, EntryPath);
+}
+
+int TYZ1Impl::ExtractMem(LX_HWND, const std::string &, const std::string &, std::string &Buffer, uint32_t &)
+{
+    Buffer = YZ1NoMemoryExtractMessage();
+    return -1;
+}
+
+bool T7ZIPImpl::CheckArchive(const std::string &Path)
+{
+    auto fn = reinterpret_cast<LxArcGetArchiveTypeProc>(Function(LX_ARC_GETARCHIVETYPE));
+    int32_t rc = 0;
+    if (!fn || !Guarded([&] { rc = fn(Path.c_str()); }))
+        return false;
+    return rc > 0;
+}
+
+std::string T7ZIPImpl::ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
+                                          const std::string &EntryPath) const
+{
+    return ExtractLineE(" e ", ArchivePath, DestFolder, EntryPath);
+}
+
+int T7ZIPImpl::ExtractMem(LX_HWND, const std::string &, const std::string &, std::string &Buffer, uint32_t &)
+{
+    Buffer = SevenZipNoMemoryExtractMessage();
+    return -1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The registry
+
+namespace {
+
+struct RowSpec {
+    const char *title;
+    const char *libraryName;   // as the maker spells it; stored upper-cased
+    const char *prefix;
+    const char *description;   // UTF-8 here, CP932 in the row
+    uint8_t typeCode;
+};
+
+const RowSpec kRows[] = {
+    {"UnAce32", "UNACEV2J.DLL", "UnAce", "ACE 形式書庫", 19},
+    {"UnLha32", "UNLHA32.DLL", "Unlha", "lzh 形式書庫", 1},
+    {"UnZip32", "UNZIP32.DLL", "UnZip", "ZIP 形式書庫", 2},
+    {"SevenZip32", "7-Zip32.dll", "SevenZip", "7z/Zip 形式書庫", 18},
+    {"Cab32", "CAB32.DLL", "Cab", "CAB 形式書庫", 5},
+    {"LmZip32", "LMZIP32.DLL", "Unzip", "WinLM32 形式書庫", 3},
+    {"Bga32", "BGA32.DLL", "Bga", "GZA/BZA 形式書庫", 12},
+    {"Jack32", "JACK32.DLL", "Jack", "分割ファイル 形式書庫", 20},
+    {"Tar32", "TAR32.DLL", "Tar", "tar/tgz/taz/bz2 形式書庫", 7},
+    {"UnArj32", "UNARJ32J.DLL", "Unarj", "ARJ  形式書庫", 6},
+    {"UnRar32", "UNRAR32.DLL", "Rar", "RAR 形式書庫", 10},
+    {"Ish32", "ISH32.DLL", "Ish", "ISH 形式書庫", 21},
+    {"UnGca32", "UNGCA32.DLL", "UnGCA", "GCA 形式書庫", 16},
+    {"UnRar", "UNRAR.DLL", "Rar", "RAR 形式書庫", 11},
+    {"UnAce", "UNACE.DLL", "Ace", "ACE 形式書庫", 19},
+    {"Yz1", "YZ1.DLL", "Yz1", "YZ1 形式書庫", 13},
+    {"Yyz32", "YZ2.DLL", "Yz2", "YZ2 形式書庫", 14},
+    {"UnImp32", "UNIMP32.DLL", "Unimp", "IMP 形式書庫", 22},
+    {"Zip32J", "ZIP32J.DLL", "Zip", "ZIP 形式書庫", 3},
+};
+
+std::string UpperAscii(std::string s)
+{
+    for (char &c : s)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+} // namespace
+
+TLxArchiveClass ImplClassOfTypeCode(uint8_t TypeCode)
+{
+    switch (TypeCode & 0x7F) {
+    case 1: return &TUNLHA32Impl::Create;
+    case 2: return &TUNZIP32Impl::Create;
+    case 3: return &TZIP32JImpl::Create;
+    case 5: return &TCAB32Impl::Create;
+    case 6: return &TUNARJ32Impl::Create;
+    case 7: return &TTAR32Impl::Create;
+    case 10: return &TUNRAR32Impl::Create;
+    case 12: return &TBGA32Impl::Create;
+    case 13: return &TYZ1Impl::Create;
+    case 14: return &TYZ2Impl::Create;
+    case 16: return &TGCA32Impl::Create;
+    case 18: return &T7ZIPImpl::Create;
+    case 20: return &TJAC32Impl::Create;
+    case 21: return &TISH32Impl::Create;
+    case 22: return &TIMP32Impl::Create;
+    default: return nullptr;
+    }
+}
+
+TArcInfoList::TArcInfoList()
+{
+    Rows.reserve(std::size(kRows));
+    for (const RowSpec &spec : kRows) {
+        auto row = std::make_unique<TArcInfoItem>();
+        row->Owner = this;
+        row->Index = static_cast<int32_t>(Rows.size());
+        row->TypeCode = spec.typeCode;
+        row->Title = spec.title;
+        row->LibraryName = UpperAscii(spec.libraryName);
+        row->Prefix = spec.prefix;
+        row->ImplClass = ImplClassOfTypeCode(spec.typeCode);
+        row->Description = Utf8ToCp932(spec.description);
+        Rows.push_back(std::move(row));
+    }
+}
+
+TArcInfoList::~TArcInfoList() = default;
+
+TArcInfoItem *TArcInfoList::Items(int Index) const
+{
+    if (Index < 0 || Index >= Count())
+        return nullptr;
+    return Rows[static_cast<size_t>(Index)].get();
+}
+
+void TArcInfoList::ProbeAll()
+{
+    for (auto &row : Rows) {
+        if (!row->ImplClass)
+            continue;
+        // A library removed since the last probe must not keep its old version.
+        row->Version.clear();
+        std::unique_ptr<TLxArchiveBase> wrapper = row->ImplClass(row->LibraryName, row->Prefix);
+        wrapper->GetVersion(row->Version);
+        row->InstallFolder = wrapper->InstallFolder;
+        row->Installed = !row->Version.empty();
+    }
+}
+
+int TArcInfoList::IndexOfLibrary(const std::string &LibraryName) const
+{
+    for (const auto &row : Rows)
+        if (row->LibraryName == LibraryName)
+            return row->Installed ? row->Index : -1;
+    return -1;
+}
+
+int TArcInfoList::DetectByContent(const std::string &Path) const
+{
+    for (const auto &row : Rows) {
+        if (!row->Installed || !row->ImplClass)
+            continue;
+        std::unique_ptr<TLxArchiveBase> wrapper = CreateWrapper(row.get());
+        if (!wrapper)
+            continue;
+        bool recognised;
+        if (row->LibraryName == "TAR32.DLL") {
+            auto *tar = dynamic_cast<TTAR32Impl *>(wrapper.get());
+            int32_t type = tar ? tar->GetArchiveType(Path) : 0;
+            recognised = type >= 1 && type <= 7;
+        } else {
+            recognised = wrapper->CheckArchive(Path);
+        }
+        if (recognised)
+            return row->Index;
+    }
+    return -1;
+}
+
+std::string UpperExtension(const std::string &Path)
+{
+    size_t slash = Path.rfind('/');
+    size_t dot = Path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return ".";
+    std::string ext = UpperAscii(Path.substr(dot));
+    return ext;
+}
+
+int TArcInfoList::SelectForFile(const std::string &Path, bool ByExtension)
+{
+    int answer = -1;
+    if (!ByExtension) {
+        answer = DetectByContent(Path);
+    } else {
+        const std::string ext = UpperExtension(Path);
+        if (ext == ".LZH") {
+            answer = IndexOfLibrary("UNLHA32.DLL");
+        } else if (ext == ".ZIP" || ext == ".JAR" || ext == ".EAR" || ext == ".WAR") {
+            answer = IndexOfLibrary("UNZIP32.DLL");
+            if (answer == -1)
+                answer = IndexOfLibrary("7-ZIP32.DLL");
+        } else if (ext == ".7Z") {
+            answer = IndexOfLibrary("7-ZIP32.DLL");
+        } else if (ext == ".CAB") {
+            answer = IndexOfLibrary("CAB32.DLL");
+        } else if (ext == ".YZ1") {
+            answer = IndexOfLibrary("YZ1.DLL");
+        } else if (ext == ".YZ2") {
+            answer = IndexOfLibrary("YZ2.DLL");
+        } else if (ext == ".ARJ") {
+            answer = IndexOfLibrary("UNARJ32J.DLL");
+        } else if (ext == ".TAR" || ext == ".A" || ext == ".LIB" || ext == ".DEB" || ext == ".RPM" ||
+                   ext == ".CPIO" || ext == ".Z" || ext == ".GZ" || ext == ".TGZ" || ext == ".TAZ" || ext == ".BZ2") {
+            answer = IndexOfLibrary("TAR32.DLL");
+        } else if (ext == ".EXE") {
+            answer = DetectByContent(Path);
+        }
+    }
+    CurrentIndex = answer;
+    return answer;
+}
+
+TLxArchiveClass TArcInfoList::CurrentClass() const
+{
+    TArcInfoItem *item = CurrentItem();
+    return item ? item->ImplClass : nullptr;
+}
+
+std::unique_ptr<TLxArchiveBase> TArcInfoList::CreateWrapper(const TArcInfoItem *Item) const
+{
+    if (!Item || !Item->Installed || !Item->ImplClass)
+        return nullptr;
+    return Item->ImplClass(Item->LibraryName, Item->Prefix);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TLxArcImpl
+
+TLxArcImpl::TLxArcImpl() : FRegistry(std::make_unique<TArcInfoList>()) {}
+
+TLxArcImpl::~TLxArcImpl() = default;
+
+void TLxArcImpl::SetFileName(const std::string &Value)
+{
+    FFileName = Value;
+    FRegistry->SelectForFile(FFileName, true);
+}

@@ -1,0 +1,312 @@
+// The archiver wrappers and the registry of known libraries.
+//
+// A wrapper (TLxArchiveBase and one subclass per library family) stands for one loaded
+// archiver library. It loads the library when created and unloads it when destroyed, and it
+// is the only code that holds a library or an archive handle. Every call into the library
+// runs under a fault guard and a UTF-8 C locale; a missing function, a failure status, a
+// fault or an exception inside the library becomes the operation's failure value. No
+// operation throws or shows a message.
+//
+// Strings: LibraryName and Prefix are ASCII. Archive paths, destination folders and
+// InstallFolder are file-system byte strings (UTF-8). Stored entry paths and every message
+// a library or a wrapper gives back are CP932 bytes.
+//
+// The registry (TArcInfoList) knows the nineteen libraries, finds out which are installed,
+// chooses one for a file and creates wrappers for it. TLxArcImpl carries one registry and
+// the path of the archive it serves.
+#ifndef TOVIK_ARCHIVE_LXARCIMPL_H
+#define TOVIK_ARCHIVE_LXARCIMPL_H
+
+#include "archive/LxArcImplTypes.h"
+#include "platform/DynamicLibrary.h"
+#include "platform/FaultGuard.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TLxArchiveBase {
+public:
+    // Stores both names and loads the library (LoadArcLibrary).
+    TLxArchiveBase(const std::string &LibraryName, const std::string &Prefix);
+    virtual ~TLxArchiveBase();
+    TLxArchiveBase(const TLxArchiveBase &) = delete;
+    TLxArchiveBase &operator=(const TLxArchiveBase &) = delete;
+
+    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
+
+    // Loads LibraryName along the archiver search path; the handle stays unloaded on failure.
+    virtual void LoadArcLibrary();
+    virtual void FreeArcLibrary();
+
+    // The stored path of the current entry; "????" when the call is missing, fails or faults.
+    virtual void GetFileName(std::string &Name);
+    // Sizes of the current entry: the 64-bit getters when exported, else the 32-bit ones
+    // (see TIndivisualInfoEX); 0 when missing or on a fault.
+    virtual int64_t GetOriginalSize();
+    virtual int64_t GetCompressedSize();
+    // Tenths of a percent; 0 when missing or on a fault.
+    virtual uint16_t GetRatio();
+    // The entry's MS-DOS date and time (each 0 when missing) as a date-time value; 0 for
+    // fields that name no date, and on a fault. The fields are local time and stay so.
+    virtual TDateTime GetDateTime();
+    // Whether the library handles the file at Path ("CheckArchive" with mode 24).
+    virtual bool CheckArchive(const std::string &Path);
+    // Fills InstallFolder when empty, then Text = version / 100 in its shortest form ("2",
+    // "1.57", "0"). A missing "GetVersion" leaves Text as it was; a fault empties it. Does
+    // nothing when the library is not loaded.
+    virtual void GetVersion(std::string &Text);
+    // "OpenArchive" with mode 0; stores the handle and answers whether it is non-null.
+    virtual bool OpenArchive(LX_HWND WindowHandle, const std::string &Path);
+    // 0 = an entry is current; -1 when not loaded, missing or on a fault.
+    virtual int FindFirst();
+    virtual int FindNext();
+    // -1 when no archive is open, the call is missing or faults. ArchiveHandle is kept.
+    virtual int CloseArchive();
+    // Extracts EntryPath into Buffer, at most Buffer.size() bytes (the caller sizes it
+    // first); WrittenSize receives the count. Answers the library's result, -1 when not
+    // loaded, busy, missing or on a fault. On a failure the library's message may lie in
+    // Buffer up to its first NUL.
+    virtual int ExtractMem(LX_HWND WindowHandle, const std::string &ArchivePath, const std::string &EntryPath,
+                           std::string &Buffer, uint32_t &WrittenSize);
+    // Extracts EntryPath into DestFolder through the command entry; Message receives the
+    // library's output text. False when not loaded, busy, missing, failed or on a fault.
+    virtual bool ExtractFile(LX_HWND WindowHandle, const std::string &ArchivePath, const std::string &EntryPath,
+                             const std::string &DestFolder, std::string &Message);
+
+    // Non-zero from "GetRunning"; false when not loaded, missing or on a fault.
+    bool IsRunning();
+    // "GetAttribute"; 0 when missing or on a fault.
+    int32_t GetAttribute();
+    // "GetCRC", asked of the library named exactly "UNZIP32.DLL" only; 0 otherwise.
+    uint32_t GetCRC();
+    // Fills Info from the current entry when both handles are set; leaves it alone otherwise.
+    void ReadEntryInfo(TIndivisualInfoEX &Info);
+
+    // The extraction command line of this class.
+    virtual std::string ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
+                                           const std::string &EntryPath) const;
+
+    // The exported function Prefix + suffix, or null when not loaded or not exported.
+    void *Function(const char *suffix) const;
+
+    tovik::platform::DynamicLibrary LibraryHandle;
+    LX_HARC ArchiveHandle = nullptr;
+    std::string LibraryName;
+    std::string Prefix;
+    std::string InstallFolder;
+
+protected:
+    // Runs f under the fault guard and a UTF-8 C locale; false on a fault or an exception.
+    template <class F>
+    bool Guarded(F &&f);
+
+private:
+    tovik::platform::FaultGuard Guard;
+    // Looked up once per load; the per-entry getters are called 100,000 times for a big
+    // archive.
+    struct EntryProcs;
+    std::unique_ptr<EntryProcs> Procs;
+};
+
+class TUNLHA32Impl : public TLxArchiveBase {
+public:
+    using TLxArchiveBase::TLxArchiveBase;
+    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
+    std::string ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
+                                   const std::string &EntryPath) const override;
+};
+
+class TUNZIP32Impl : public TLxArchiveBase {
+public:
+    using TLxArchiveBase::TLxArchiveBase;
+    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
+};
+
+class TZIP32JImpl : public TLxArchiveBase {
+public:
+    using TLxArchiveBase::TLxArchiveBase;
+    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
+};
+
+// Memory extraction is not offered: ExtractMem puts its message into Buffer and answers -1.
+class TCAB32Impl : public TLxArchiveBase {
+public:
+    using TLxArchiveBase::TLxArchiveBase;
+    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
+    int ExtractMem(LX_HWND WindowHandle, const std::string &ArchivePath, const std::string &EntryPath,
+                   std::string &Buffer, uint32_t &WrittenSize) override;
+};
+
+// "CheckArchive" with mode 0.
+class TUNARJ32Impl : public TLxArchiveBase {
+public:
+    using TLxArchiveBase::TLxArchiveBase;
+    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
+    bool CheckArchive(const std::string &Path) override;
+};
+
+class TTAR32Impl : public TLxArchiveBase {
+public:
+    using TLxArchiveBase::TLxArchiveBase;
+    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
+    std::string ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
+                                   const std::string &EntryPath) const override;
+    // 1 = tar, 2-5 = gzip/compress family, 6-7 = bzip2 family, other = not handled; 0 when
+    // not loaded, missing or on a fault.
+    virtual int32_t GetArchiveType(const std::string &Path);
+};
+
+class TUNRAR32Impl : public TLxArchiveBase {
+public:
+    using TLxArchiveBase::TLxArchiveBase;
+    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
+};
+
+class TBGA32Impl : public TLxArchiveBase {
+public:
+    using TLxArchiveBase::TLxArchiveBase;
+    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
+};
+
+class TYZ1Impl : public TLxArchiveBase {
+public:
+    using TLxArchiveBase::TLxArchiveBase;
+    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
+    std::string ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
+                                   const std::string &EntryPath) const override;
+    int ExtractMem(LX_HWND WindowHandle, const std::string &ArchivePath, const std::string &EntryPath,
+                   std::string &Buffer, uint32_t &WrittenSize) override;
+};
+
+class TYZ2Impl : public TLxArchiveBase {
+public:
+    using TLxArchiveBase::TLxArchiveBase;
+    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
+};
+
+class TGCA32Impl : public TLxArchiveBase {
+public:
+    using TLxArchiveBase::TLxArchiveBase;
+    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
+};
+
+// Recognises its files by "GetArchiveType" > 0; no memory extraction.
+class T7ZIPImpl : public TLxArchiveBase {
+public:
+    using TLxArchiveBase::TLxArchiveBase;
+    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
+    bool CheckArchive(const std::string &Path) override;
+    std::string ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
+                                   const std::string &EntryPath) const override;
+    int ExtractMem(LX_HWND WindowHandle, const std::string &ArchivePath, const std::string &EntryPath,
+                   std::string &Buffer, uint32_t &WrittenSize) override;
+};
+
+class TJAC32Impl : public TLxArchiveBase {
+public:
+    using TLxArchiveBase::TLxArchiveBase;
+    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
+};
+
+class TISH32Impl : public TLxArchiveBase {
+public:
+    using TLxArchiveBase::TLxArchiveBase;
+    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
+};
+
+class TIMP32Impl : public TLxArchiveBase {
+public:
+    using TLxArchiveBase::TLxArchiveBase;
+    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
+};
+
+// The messages of the wrappers without memory extraction (CP932).
+const std::string &CAB32NoMemoryExtractMessage();
+const std::string &SevenZipNoMemoryExtractMessage();
+const std::string &YZ1NoMemoryExtractMessage();
+
+class TArcInfoList;
+
+// One row of the registry.
+class TArcInfoItem {
+public:
+    TArcInfoList *Owner = nullptr;
+    int32_t Index = 0;
+    uint8_t TypeCode = 0;
+    std::string Title;
+    std::string LibraryName;       // upper case, "UNZIP32.DLL"
+    std::string Prefix;
+    std::string InstallFolder;     // empty when not installed
+    bool Installed = false;
+    TLxArchiveClass ImplClass = nullptr;   // null for rows without a wrapper
+    std::string Description;       // formats, CP932
+    std::string Version;           // empty when not installed
+};
+
+// The wrapper class of a library family code (low 7 bits count); null for none.
+TLxArchiveClass ImplClassOfTypeCode(uint8_t TypeCode);
+
+// "この形式には対応していません" in CP932: what the caller reports when no row is chosen.
+const std::string &UnsupportedFormatMessage();
+// "未インストール" in CP932: the install folder text of a row that is not installed.
+const std::string &NotInstalledText();
+
+class TArcInfoList {
+public:
+    // Fills the nineteen rows; nothing is probed yet.
+    TArcInfoList();
+    ~TArcInfoList();
+    TArcInfoList(const TArcInfoList &) = delete;
+    TArcInfoList &operator=(const TArcInfoList &) = delete;
+
+    int Count() const { return static_cast<int>(Rows.size()); }
+    // Null when Index is out of range.
+    TArcInfoItem *Items(int Index) const;
+
+    // Loads every row that has a wrapper class and records its version and folder.
+    void ProbeAll();
+    // The Index of the first row named exactly LibraryName, if installed; -1 otherwise.
+    int IndexOfLibrary(const std::string &LibraryName) const;
+    // Chooses the row for Path (by its upper-cased extension, or by content when
+    // ByExtension is false or the extension is ".EXE"), stores it in CurrentIndex and
+    // answers it; -1 when none.
+    int SelectForFile(const std::string &Path, bool ByExtension);
+    // The first installed row, in table order, whose library recognises the file; -1.
+    int DetectByContent(const std::string &Path) const;
+
+    TArcInfoItem *CurrentItem() const { return Items(CurrentIndex); }
+    TLxArchiveClass CurrentClass() const;
+    // A new wrapper for Item, owned by the caller; null when the row is not installed.
+    std::unique_ptr<TLxArchiveBase> CreateWrapper(const TArcInfoItem *Item) const;
+
+    int32_t CurrentIndex = -1;
+
+private:
+    std::vector<std::unique_ptr<TArcInfoItem>> Rows;
+};
+
+// The upper-cased extension of Path (from its last "." on, within the file name); "." when
+// there is none.
+std::string UpperExtension(const std::string &Path);
+
+// One registry and the archive it serves.
+class TLxArcImpl {
+public:
+    TLxArcImpl();
+    ~TLxArcImpl();
+
+    TArcInfoList &Registry() { return *FRegistry; }
+    const TArcInfoList &Registry() const { return *FRegistry; }
+
+    const std::string &FileName() const { return FFileName; }
+    // Stores the path and chooses its row by extension.
+    void SetFileName(const std::string &Value);
+
+private:
+    std::unique_ptr<TArcInfoList> FRegistry;
+    std::string FFileName;
+};
+
+#endif

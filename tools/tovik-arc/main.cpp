@@ -1,0 +1,59 @@
+// tovik-arc: lists archives and the archiver libraries from the command line, through the
+// same wrappers, registry and contents model as the viewer.
+#include "Commands.h"
+
+#include <cstring>
+
+namespace tovik::arc {
+namespace {
+
+const Command kCommands[] = {
+    {"list", "ARCHIVE", "lists the entries of an archive, one tab-separated row each", ListCommand},
+    {"libs", "", "lists the known archiver libraries and where they are installed", LibsCommand},
+};
+
+void PrintHelp(FILE *to)
+{
+    std::fprintf(to, "usage: tovik-arc COMMAND [ARGUMENTS]\n\ncommands:\n");
+    for (const Command &c : kCommands)
+        std::fprintf(to, "  %s %s\n      %s\n", c.name, c.usage, c.summary);
+    std::fprintf(to, "\nArchiver libraries are searched in $TOVIK_ARCHIVERS (colon-separated folders),\n"
+                     "then beside the program in archivers/, then in the install folder.\n");
+}
+
+} // namespace
+
+int UsageError(const char *commandName)
+{
+    for (const Command &c : kCommands)
+        if (std::strcmp(c.name, commandName) == 0) {
+            std::fprintf(stderr, "usage: tovik-arc %s %s\n", c.name, c.usage);
+            return kExitUsage;
+        }
+    return kExitUsage;
+}
+
+} // namespace tovik::arc
+
+int main(int argc, char **argv)
+{
+    using namespace tovik::arc;
+    if (argc < 2) {
+        PrintHelp(stderr);
+        return kExitUsage;
+    }
+    const char *name = argv[1];
+    if (std::strcmp(name, "-h") == 0 || std::strcmp(name, "--help") == 0 || std::strcmp(name, "help") == 0) {
+        PrintHelp(stdout);
+        return kExitOk;
+    }
+    for (const Command &c : kCommands) {
+        if (std::strcmp(c.name, name) == 0) {
+            Arguments args(argv + 2, argv + argc);
+            return c.run(args);
+        }
+    }
+    std::fprintf(stderr, "tovik-arc: unknown command \"%s\"\n\n", name);
+    PrintHelp(stderr);
+    return kExitUsage;
+}
