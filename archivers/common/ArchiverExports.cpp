@@ -1,0 +1,464 @@
+#include "archivers/common/ArchiverExports.h"
+
+#include "archivers/common/CommandLine.h"
+#include "archivers/common/DosTime.h"
+#include "archivers/common/LeafName.h"
+#include "archivers/common/Messages.h"
+#include "archivers/common/SafeFileWriter.h"
+#include "platform/Cp932.h"
+
+#include <atomic>
+#include <cstring>
+#include <new>
+#include <sys/stat.h>
+
+namespace tovik::archivers {
+namespace {
+
+constexpr std::size_t kNoEntry = static_cast<std::size_t>(-1);
+
+// One open archive. The whole listing is read by OpenArchive, so walking it and every getter
+// cost constant time.
+struct OpenArc {
+    uintptr_t handle = 0;
+    std::unique_ptr<ArchiveReader> reader;
+    std::string pattern;
+    bool matchAll = true;
+    std::size_t current = kNoEntry;
+};
+
+// Handles name a slot and a serial number, so that a stale or made-up handle finds nothing
+// instead of freed memory.
+constexpr std::size_t kSlots = 255;
+std::atomic<OpenArc *> g_slots[kSlots];
+std::atomic<uintptr_t> g_serial{1};
+std::atomic<int> g_running{0};
+
+OpenArc *Lookup(LX_HARC arc)
+{
+    uintptr_t h = reinterpret_cast<uintptr_t>(arc);
+    std::size_t slot = h & 0xFF;
+    if (slot == 0 || slot > kSlots)
+        return nullptr;
+    OpenArc *p = g_slots[slot - 1].load(std::memory_order_acquire);
+    return p != nullptr && p->handle == h ? p : nullptr;
+}
+
+const EntryInfo *Current(LX_HARC arc)
+{
+    OpenArc *p = Lookup(arc);
+    if (p == nullptr || p->current == kNoEntry)
+        return nullptr;
+    const auto &entries = p->reader->entries();
+    return p->current < entries.size() ? &entries[p->current] : nullptr;
+}
+
+class RunningScope {
+public:
+    RunningScope() { g_running.fetch_add(1); }
+    ~RunningScope() { g_running.fetch_sub(1); }
+};
+
+// The archive and entry a command names, after trying each reading of the line.
+struct Resolved {
+    std::unique_ptr<ArchiveReader> reader;
+    std::size_t index = 0;
+    const CommandTarget *target = nullptr;
+};
+
+Message Resolve(const LibraryInfo &info, const std::vector<CommandTarget> &targets, Resolved &out)
+{
+    // The most telling failure wins: a missing entry over a broken archive over a missing one.
+    Message failure = Message::ArchiveNotFound;
+    int rank = 0;
+    std::string openedPath;
+    std::unique_ptr<ArchiveReader> reader;
+    ReadError openError = ReadError::NotFound;
+    for (const CommandTarget &t : targets) {
+        struct stat st{};
+        if (stat(t.archive.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        if (reader == nullptr || t.archive != openedPath) {
+            reader = info.createReader();
+            openError = reader->open(t.archive);
+            openedPath = t.archive;
+        }
+        if (openError != ReadError::None) {
+            if (rank < 1) {
+                rank = 1;
+                failure = openError == ReadError::NotFound ? Message::ArchiveNotFound : MessageFor(openError);
+            }
+            continue;
+        }
+        std::optional<std::size_t> index = FindEntry(reader->entries(), t.entry);
+        if (!index) {
+            rank = 2;
+            failure = Message::EntryNotFound;
+            continue;
+        }
+        out.reader = std::move(reader);
+        out.index = *index;
+        out.target = &t;
+        return Message::Extracted;
+    }
+    return failure;
+}
+
+Message ExtractToFolder(Resolved &r)
+{
+    const EntryInfo &entry = r.reader->entries()[r.index];
+    if (entry.encrypted)
+        return Message::Encrypted;
+    std::optional<std::string> leaf = CleanLeafName(entry.name);
+    if (!leaf)
+        return Message::BadName;
+    std::string folder = r.target->folder;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    SafeFileWriter writer;
+    if (!writer.open(folder, *leaf))
+        return Message::WriteFailed;
+    bool writeFailed = false;
+    ReadError error = r.reader->extract(r.index, [&](const uint8_t *data, std::size_t size) {
+        if (!writer.write(data, size)) {
+            writeFailed = true;
+            return false;
+        }
+        return true;
+    });
+    if (writeFailed)
+        return Message::WriteFailed;
+    if (error != ReadError::None)
+        return MessageFor(error);
+    if (!writer.commit(DosToUnixTime(entry.dosDate, entry.dosTime)))
+        return Message::WriteFailed;
+    return Message::Extracted;
+}
+
+bool IsMatchAll(std::string_view pattern)
+{
+    return pattern.empty() || pattern == "*" || pattern == "*.*";
+}
+
+bool WildcardMatch(std::string_view p, std::string_view s)
+{
+    std::size_t pi = 0, si = 0, star = std::string_view::npos, mark = 0;
+    while (si < s.size()) {
+        if (pi < p.size() && (p[pi] == '?' || p[pi] == s[si])) {
+            ++pi;
+            ++si;
+        } else if (pi < p.size() && p[pi] == '*') {
+            star = pi++;
+            mark = si;
+        } else if (star != std::string_view::npos) {
+            pi = star + 1;
+            si = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == '*')
+        ++pi;
+    return pi == p.size();
+}
+
+int32_t Step(OpenArc *p, std::size_t from)
+{
+    const auto &entries = p->reader->entries();
+    for (std::size_t i = from; i < entries.size(); ++i) {
+        if (p->matchAll || WildcardMatch(p->pattern, entries[i].name)) {
+            p->current = i;
+            return 0;
+        }
+    }
+    p->current = kNoEntry;
+    return -1;
+}
+
+} // namespace
+
+LX_WORD RatioOf(uint64_t original, uint64_t compressed)
+{
+    if (original == 0)
+        return 0;
+    unsigned __int128 r = static_cast<unsigned __int128>(compressed) * 1000 / original;
+    return r > 0xFFFF ? 0xFFFF : static_cast<LX_WORD>(r);
+}
+
+bool MatchesPattern(std::string_view pattern, std::string_view name)
+{
+    return IsMatchAll(pattern) || WildcardMatch(pattern, name);
+}
+
+std::optional<std::size_t> FindEntry(const std::vector<EntryInfo> &entries, std::string_view name)
+{
+    if (name.empty())
+        return std::nullopt;
+    auto isFile = [](const EntryInfo &e) { return !e.name.empty() && e.name.back() != '/' && !(e.attribute & LX_FA_DIREC); };
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (entries[i].name == name && isFile(entries[i]))
+            return i;
+    std::string wanted = NormalizeSeparators(name);
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (isFile(entries[i]) && NormalizeSeparators(entries[i].name) == wanted)
+            return i;
+    bool ascii = true;
+    for (unsigned char c : name)
+        ascii = ascii && c < 0x80;
+    if (!ascii && platform::IsValidUtf8(name)) {
+        std::string cp932 = NormalizeSeparators(platform::Utf8ToCp932(name));
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (isFile(entries[i]) && NormalizeSeparators(entries[i].name) == cp932)
+                return i;
+    }
+    return std::nullopt;
+}
+
+int32_t RunCommand(const LibraryInfo &info, LX_HWND, const char *cmdLine, char *output, LX_DWORD size)
+{
+    RunningScope running;
+    Message result = Message::Corrupt;
+    try {
+        ParsedCommand cmd = ParseExtractCommand(cmdLine != nullptr ? cmdLine : "");
+        if (!cmd.extract || cmd.targets.empty()) {
+            result = Message::BadCommand;
+        } else {
+            Resolved r;
+            result = Resolve(info, cmd.targets, r);
+            if (result == Message::Extracted)
+                result = ExtractToFolder(r);
+        }
+    } catch (const std::bad_alloc &) {
+        result = Message::OutOfMemory;
+    } catch (...) {
+        result = Message::Corrupt;
+    }
+    WriteMessage(output, size, MessageText(result));
+    return result == Message::Extracted ? 0 : 0x8000 + static_cast<int32_t>(result);
+}
+
+LX_WORD GetVersion(const LibraryInfo &info)
+{
+    return info.version;
+}
+
+LX_BOOL GetRunning()
+{
+    return g_running.load() > 0 ? 1 : 0;
+}
+
+LX_BOOL CheckArchive(const LibraryInfo &info, const char *path, int32_t mode)
+{
+    if (path == nullptr || info.checkArchive == nullptr)
+        return 0;
+    try {
+        return info.checkArchive(path, mode) != 0 ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+int32_t GetArchiveType(const LibraryInfo &info, const char *path)
+{
+    if (path == nullptr || info.getArchiveType == nullptr)
+        return 0;
+    try {
+        return info.getArchiveType(path);
+    } catch (...) {
+        return 0;
+    }
+}
+
+LX_HARC OpenArchive(const LibraryInfo &info, LX_HWND, const char *path, LX_DWORD)
+{
+    if (path == nullptr)
+        return nullptr;
+    try {
+        auto arc = std::make_unique<OpenArc>();
+        arc->reader = info.createReader();
+        if (arc->reader == nullptr || arc->reader->open(path) != ReadError::None)
+            return nullptr;
+        for (std::size_t slot = 0; slot < kSlots; ++slot) {
+            OpenArc *expected = nullptr;
+            uintptr_t handle = (g_serial.fetch_add(1) << 8) | (slot + 1);
+            arc->handle = handle;
+            if (g_slots[slot].compare_exchange_strong(expected, arc.get())) {
+                arc.release();
+                return reinterpret_cast<LX_HARC>(handle);
+            }
+        }
+    } catch (...) {
+    }
+    return nullptr;
+}
+
+int32_t CloseArchive(LX_HARC arc)
+{
+    OpenArc *p = Lookup(arc);
+    if (p == nullptr)
+        return -1;
+    std::size_t slot = (reinterpret_cast<uintptr_t>(arc) & 0xFF) - 1;
+    OpenArc *expected = p;
+    if (!g_slots[slot].compare_exchange_strong(expected, nullptr))
+        return -1;
+    delete p;
+    return 0;
+}
+
+int32_t FindFirst(LX_HARC arc, const char *pattern, void *)
+{
+    OpenArc *p = Lookup(arc);
+    if (p == nullptr)
+        return -1;
+    try {
+        p->pattern = pattern != nullptr ? pattern : "";
+    } catch (...) {
+        return -1;
+    }
+    p->matchAll = IsMatchAll(p->pattern);
+    return Step(p, 0);
+}
+
+int32_t FindNext(LX_HARC arc, void *)
+{
+    OpenArc *p = Lookup(arc);
+    if (p == nullptr || p->current == kNoEntry)
+        return -1;
+    return Step(p, p->current + 1);
+}
+
+int32_t GetFileName(LX_HARC arc, char *buffer, int32_t size)
+{
+    const EntryInfo *e = Current(arc);
+    if (e == nullptr || buffer == nullptr || size <= 0)
+        return -1;
+    // A name that does not fit whole is an error: a shortened path would name another entry.
+    if (e->name.size() + 1 > static_cast<std::size_t>(size)) {
+        buffer[0] = '\0';
+        return -1;
+    }
+    std::memcpy(buffer, e->name.data(), e->name.size());
+    buffer[e->name.size()] = '\0';
+    return 0;
+}
+
+LX_DWORD GetOriginalSize(LX_HARC arc)
+{
+    const EntryInfo *e = Current(arc);
+    if (e == nullptr)
+        return static_cast<LX_DWORD>(-1);
+    return e->originalSize > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<LX_DWORD>(e->originalSize);
+}
+
+LX_DWORD GetCompressedSize(LX_HARC arc)
+{
+    const EntryInfo *e = Current(arc);
+    if (e == nullptr)
+        return static_cast<LX_DWORD>(-1);
+    return e->compressedSize > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<LX_DWORD>(e->compressedSize);
+}
+
+LX_BOOL GetOriginalSizeEx(LX_HARC arc, int64_t *size)
+{
+    const EntryInfo *e = Current(arc);
+    if (e == nullptr || size == nullptr)
+        return 0;
+    *size = static_cast<int64_t>(e->originalSize);
+    return 1;
+}
+
+LX_BOOL GetCompressedSizeEx(LX_HARC arc, int64_t *size)
+{
+    const EntryInfo *e = Current(arc);
+    if (e == nullptr || size == nullptr)
+        return 0;
+    *size = static_cast<int64_t>(e->compressedSize);
+    return 1;
+}
+
+LX_WORD GetRatio(LX_HARC arc)
+{
+    const EntryInfo *e = Current(arc);
+    return e != nullptr ? RatioOf(e->originalSize, e->compressedSize) : 0;
+}
+
+LX_WORD GetDate(LX_HARC arc)
+{
+    const EntryInfo *e = Current(arc);
+    return e != nullptr ? e->dosDate : 0;
+}
+
+LX_WORD GetTime(LX_HARC arc)
+{
+    const EntryInfo *e = Current(arc);
+    return e != nullptr ? e->dosTime : 0;
+}
+
+int32_t GetAttribute(LX_HARC arc)
+{
+    const EntryInfo *e = Current(arc);
+    return e != nullptr ? static_cast<int32_t>(e->attribute) : -1;
+}
+
+LX_DWORD GetCRC(LX_HARC arc)
+{
+    const EntryInfo *e = Current(arc);
+    return e != nullptr ? e->crc : 0;
+}
+
+int32_t GetMethod(LX_HARC arc, char *buffer, int32_t size)
+{
+    const EntryInfo *e = Current(arc);
+    if (e == nullptr || buffer == nullptr || size <= 0 || e->method.size() + 1 > static_cast<std::size_t>(size))
+        return -1;
+    std::memcpy(buffer, e->method.data(), e->method.size());
+    buffer[e->method.size()] = '\0';
+    return 0;
+}
+
+int32_t ExtractMem(const LibraryInfo &info, LX_HWND, const char *cmdLine, uint8_t *buffer, LX_DWORD size, void *,
+                   LX_WORD *attr, LX_DWORD *written)
+{
+    RunningScope running;
+    if (written != nullptr)
+        *written = 0;
+    auto fail = [&](Message m) {
+        WriteMessage(reinterpret_cast<char *>(buffer), size, MessageText(m));
+        return -1;
+    };
+    try {
+        ParsedCommand cmd = ParseMemoryCommand(cmdLine != nullptr ? cmdLine : "");
+        if (cmd.targets.empty())
+            return fail(Message::BadCommand);
+        Resolved r;
+        Message m = Resolve(info, cmd.targets, r);
+        if (m != Message::Extracted)
+            return fail(m);
+        const EntryInfo &entry = r.reader->entries()[r.index];
+        if (entry.encrypted)
+            return fail(Message::Encrypted);
+        std::size_t filled = 0;
+        ReadError error = ReadError::None;
+        if (buffer != nullptr && size > 0) {
+            error = r.reader->extract(r.index, [&](const uint8_t *data, std::size_t n) {
+                std::size_t take = n < size - filled ? n : size - filled;
+                std::memcpy(buffer + filled, data, take);
+                filled += take;
+                return filled < size;
+            });
+        }
+        if (error != ReadError::None)
+            return fail(MessageFor(error));
+        if (written != nullptr)
+            *written = static_cast<LX_DWORD>(filled);
+        if (attr != nullptr)
+            *attr = static_cast<LX_WORD>(entry.attribute);
+        return 0;
+    } catch (const std::bad_alloc &) {
+        return fail(Message::OutOfMemory);
+    } catch (...) {
+        return fail(Message::Corrupt);
+    }
+}
+
+} // namespace tovik::archivers
