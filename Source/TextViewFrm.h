@@ -21,7 +21,6 @@ class QAction;
 class QLabel;
 class QPlainTextEdit;
 class TLxPackedItem;
-class TLxTextFileConverter;
 
 class TFrmTextView : public QDialog
 {
@@ -34,15 +33,9 @@ public:
     void SetEntry(const TLxPackedItem *entry);
     void SetEntry(const TLxPackedItem &entry) { SetEntry(&entry); }
 
-    // The entry's bytes as extracted. With "AutoDecode" on, the character set is detected
-    // and anything but Shift_JIS is decoded (with a note to the user); otherwise the bytes
-    // are shown as they are.
+    // The entry's bytes as extracted, shown as display (Shift_JIS) text up to the first zero
+    // byte.
     void SetText(const QByteArray &bytes);
-
-    // Decodes RawText from the given character set code; false when the converter refused.
-    bool Decode(int code);
-    // The detected character set code, or -1 when the text needs no decoding (Shift_JIS).
-    int AutoDetect();
 
     // The shown text as display (Shift_JIS) lines.
     const std::vector<std::string> &Lines() const { return Lines_; }
@@ -61,7 +54,6 @@ private:
     void ApplySettings();
     void ShowLines();
 
-    std::unique_ptr<TLxTextFileConverter> LxTextFileConverter1;
     std::vector<std::string> Lines_;
     QString FileExt_ = QStringLiteral("txt");
 };

@@ -1,0 +1,139 @@
+#include "Source/TextViewFrm.h"
+
+#include "Source/LxPnArcDataClasses.h"
+#include "platform/Cp932.h"
+#include "platform/Fonts.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include <cstring>
+
+namespace {
+
+constexpr int kSizePanelWidth = 84;
+constexpr int kCharSetPanelWidth = 128;
+constexpr int kStatusBarHeight = 22;
+// The editor's font until the settings are applied: the fixed Japanese face, 13 pixels.
+constexpr int kDefaultFontPixels = 13;
+
+QString FromCp932(const std::string &text) { return QString::fromStdString(tovik::platform::Cp932ToUtf8(text)); }
+
+// "##,###,##0": digits grouped by thousands with ",", at least one digit.
+QString GroupedNumber(int64_t value)
+{
+    const bool negative = value < 0;
+    uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    QString digits = QString::number(magnitude);
+    for (int i = digits.size() - 3; i > 0; i -= 3)
+        digits.insert(i, QLatin1Char(','));
+    return negative ? QLatin1Char('-') + digits : digits;
+}
+
+// The bytes as display lines: cut at the first zero byte (what follows is not text), split
+// at CR, LF and CR LF; a final line break adds no empty line.
+std::vector<std::string> SplitLines(const QByteArray &bytes)
+{
+    std::vector<std::string> lines;
+    const char *p = bytes.constData();
+    const char *end = p + bytes.size();
+    if (const void *nul = memchr(p, 0, bytes.size()))
+        end = static_cast<const char *>(nul);
+    const char *start = p;
+    while (p < end) {
+        if (*p == '\r' || *p == '\n') {
+            lines.emplace_back(start, p);
+            if (*p == '\r' && p + 1 < end && p[1] == '\n')
+                ++p;
+            start = ++p;
+        } else {
+            ++p;
+        }
+    }
+    if (start < end)
+        lines.emplace_back(start, end);
+    return lines;
+}
+
+} // namespace
+
+TFrmTextView::TFrmTextView(QWidget *parent)
+    : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("テキストビューア"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setSizeGripEnabled(true);
+
+    LxTextEditor1 = new QPlainTextEdit(this);
+    LxTextEditor1->setReadOnly(true);
+    LxTextEditor1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    LxTextEditor1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    LxTextEditor1->setUndoRedoEnabled(false);
+    QFont font = tovik::platform::FontFromSettings(QString(), 0);
+    font.setPixelSize(kDefaultFontPixels);
+    LxTextEditor1->setFont(font);
+    LxTextEditor1->document()->setDocumentMargin(10);
+
+    auto *status = new QStatusBar(this);
+    status->setSizeGripEnabled(false);
+    status->setFixedHeight(kStatusBarHeight);
+    LxPanelSize = new QLabel(QStringLiteral("0"), status);
+    LxPanelSize->setFixedWidth(kSizePanelWidth);
+    LxPanelSize->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LxPanelCharSet = new QLabel(QStringLiteral("日本語(ShiftJIS)"), status);
+    LxPanelCharSet->setFixedWidth(kCharSetPanelWidth);
+    status->addWidget(LxPanelSize);
+    status->addWidget(LxPanelCharSet);
+
+    Action4 = new QAction(QStringLiteral("自動変換"), this);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(LxTextEditor1, 1);
+    layout->addWidget(status);
+    resize(640, 480);
+
+    ApplySettings();
+}
+
+TFrmTextView::~TFrmTextView() = default;
+
+void TFrmTextView::ApplySettings() {}
+
+void TFrmTextView::SetEntry(const TLxPackedItem *entry)
+{
+    Entry = entry;
+    if (!entry)
+        return;
+    setWindowTitle(windowTitle() + QStringLiteral(" [") + FromCp932(entry->Path) + QStringLiteral("]"));
+    const std::string &name = entry->Name;
+    const size_t dot = name.rfind('.');
+    FileExt_ = dot == std::string::npos ? QString() : FromCp932(name.substr(dot + 1));
+    LxPanelSize->setText(GroupedNumber(entry->OriginalSize));
+}
+
+void TFrmTextView::SetText(const QByteArray &bytes)
+{
+    RawText = bytes;
+    Lines_ = SplitLines(RawText);
+    ShowLines();
+}
+
+void TFrmTextView::ShowLines()
+{
+    std::string joined;
+    size_t total = 0;
+    for (const std::string &line : Lines_)
+        total += line.size() + 1;
+    joined.reserve(total);
+    for (size_t i = 0; i < Lines_.size(); ++i) {
+        if (i)
+            joined += '\n';
+        joined += Lines_[i];
+    }
+    LxTextEditor1->setPlainText(FromCp932(joined));
+}
