@@ -1,0 +1,208 @@
+// Decoders into the display code page, and the automatic detection of a text's character set.
+//
+// A decoder reads a text character by character, splits it into lines and converts every
+// character to CP932 (Shift_JIS), then loads the lines into a line store. Decoding never fails
+// on bad input: what cannot be shown becomes "?" and decoding goes on. A zero byte (a zero unit
+// for UTF-16) ends the text.
+//
+// Use: build a decoder through its character set row (TCharSetItem::CreateDecoder), call
+// LoadFromStream, free it.
+#ifndef TOVIK_TEXTCONV_LXTEXTDECORDER_H
+#define TOVIK_TEXTCONV_LXTEXTDECORDER_H
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TEditStringList;
+
+// Raised when the decoded text cannot be loaded into the lines, or a decoder's file cannot be
+// read: "Error： LoadFromFile" followed by the file name.
+class ELxDecodeError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The Shift_JIS "decoder": the display code page already, so the bytes load unchanged.
+class TLxDecorderBase {
+public:
+    TLxDecorderBase(const std::string &fileName, bool bigEndian, bool hasBOM);
+    virtual ~TLxDecorderBase();
+    TLxDecorderBase(const TLxDecorderBase &) = delete;
+    TLxDecorderBase &operator=(const TLxDecorderBase &) = delete;
+
+    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
+
+    // Clears lines; when FileName names an existing file, loads it.
+    virtual void LoadFromFile(TEditStringList *lines);
+    // Clears lines and loads the stream from its current position.
+    virtual void LoadFromStream(std::istream &stream, TEditStringList *lines);
+
+    std::string FileName;
+    uint8_t BigEndian = 0;
+    uint8_t HasBOM = 0;
+
+protected:
+    // Replaces lines by text (split at CR, LF, CR LF); a failure becomes ELxDecodeError.
+    void LoadLines(std::string_view text, TEditStringList *lines) const;
+};
+
+// The byte-oriented decoders. The source is held with a zero byte after it, so that every look
+// at "the next byte" stays inside it; no operation moves Current past that zero.
+class TLxJPDecorder : public TLxDecorderBase {
+public:
+    using TLxDecorderBase::TLxDecorderBase;
+    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
+
+    // Reads the file named by FileName and decodes it.
+    void LoadFromFile(TEditStringList *lines) override;
+    // Rewinds the stream, decodes all of it and replaces lines by the result. What was decoded
+    // before an error is loaded all the same, then the error passes on.
+    void LoadFromStream(std::istream &stream, TEditStringList *lines) override;
+
+    // PeekChar, then Next.
+    virtual void ReadChar(std::string &ch);
+    // The character at Current in CP932, empty at the end of the text. A character of several
+    // bytes leaves Current on its last byte, so that Next passes all of it.
+    virtual void PeekChar(std::string &ch);
+    // One byte on; stays at the end of the text.
+    virtual void Next();
+    virtual bool AtEnd();
+    // The line from LineStart to the next line end (CR, LF or CR LF), converted; LineStart then
+    // points after the line end.
+    virtual void ReadLine(std::string &line);
+    virtual void SetSource(std::string_view text);
+
+    // Decodes the source set by SetSource, one ReadLine per line, into lines joined by CR LF
+    // (no CR LF after the last). LoadFromStream gives the same text by a faster road.
+    std::string DecodeByLines();
+
+protected:
+    // Decodes from LineStart to the end of the text as DecodeByLines does, appending to out.
+    virtual void DecodeRest(std::string &out);
+
+    std::vector<uint8_t> FText; // the source and its closing zero
+    const uint8_t *TextStart = nullptr;
+    const uint8_t *LineStart = nullptr;
+    const uint8_t *Current = nullptr;
+};
+
+class TLxEUCJPDecorder : public TLxJPDecorder {
+public:
+    using TLxJPDecorder::TLxJPDecorder;
+    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
+    void PeekChar(std::string &ch) override;
+
+protected:
+    void DecodeRest(std::string &out) override;
+};
+
+class TLxJISDecorder : public TLxJPDecorder {
+public:
+    using TLxJPDecorder::TLxJPDecorder;
+    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
+    void PeekChar(std::string &ch) override;
+    void SetSource(std::string_view text) override;
+
+    uint8_t TwoByteMode = 0; // set by ESC "$", cleared by any other escape; kept across lines
+
+protected:
+    void DecodeRest(std::string &out) override;
+};
+
+class TLxUTF5Decorder : public TLxJPDecorder {
+public:
+    using TLxJPDecorder::TLxJPDecorder;
+    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
+    void PeekChar(std::string &ch) override;
+    // On to the next lead digit ("G" or above) or the end.
+    void Next() override;
+
+protected:
+    void DecodeRest(std::string &out) override;
+};
+
+class TLxUTF8Decorder : public TLxJPDecorder {
+public:
+    using TLxJPDecorder::TLxJPDecorder;
+    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
+    void PeekChar(std::string &ch) override;
+    // Skips the signature EF BB BF when the text starts EF BB.
+    void SetSource(std::string_view text) override;
+
+protected:
+    void DecodeRest(std::string &out) override;
+};
+
+// The 16-bit decoders: the same operations over 16-bit units read in little-endian order.
+// The source is held with a zero unit after it; an odd last byte is ignored.
+class TLxUnicodeDecorder : public TLxDecorderBase {
+public:
+    using TLxDecorderBase::TLxDecorderBase;
+
+    void LoadFromFile(TEditStringList *lines) override;
+    void LoadFromStream(std::istream &stream, TEditStringList *lines) override;
+
+    virtual void ReadChar(std::u16string &ch);
+    virtual void PeekChar(std::u16string &ch);
+    virtual void Next();
+    virtual bool AtEnd();
+    virtual void ReadLine(std::string &line);
+    virtual void SetSource(std::string_view text);
+
+    std::string DecodeByLines();
+
+protected:
+    virtual void DecodeRest(std::string &out);
+
+    std::vector<char16_t> FText;
+    const char16_t *TextStart = nullptr;
+    const char16_t *LineStart = nullptr;
+    const char16_t *Current = nullptr;
+};
+
+class TLxUTF16Decorder : public TLxUnicodeDecorder {
+public:
+    using TLxUnicodeDecorder::TLxUnicodeDecorder;
+    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
+    // The unit at Current, its bytes swapped first for big-endian text.
+    void PeekChar(std::u16string &ch) override;
+    // Starts one unit in when HasBOM is set, without looking at that unit.
+    void SetSource(std::string_view text) override;
+
+protected:
+    void DecodeRest(std::string &out) override;
+};
+
+// Automatic detection of a text's character set.
+class TLxEncoderJudgment {
+public:
+    // Line-end kinds.
+    static constexpr int16_t kLineEndCR = 0;
+    static constexpr int16_t kLineEndLF = 1;
+    static constexpr int16_t kLineEndCRLF = 2;
+
+    // The character set code of text, judged from its first 64,000 bytes. certainty (0-10) is
+    // set to 0 first; lineEnd is set only when the text has at least 4 bytes.
+    static int32_t DetectCharSet(std::string_view text, int16_t &lineEnd, int16_t &certainty);
+    // As DetectCharSet, for a stream read from its current position; defaultCode is the answer
+    // when nothing better is found. Too short a text (under 4 bytes) answers defaultCode and
+    // sets nothing.
+    static int32_t DetectCharSetStream(std::istream &stream, int16_t &lineEnd, int16_t &certainty,
+                                       int32_t defaultCode);
+    // The system's ANSI code page as a character set code: 932, 936, 949 or 950, else -1.
+    static int32_t DefaultCharSet();
+    // The detection rules on a sample (at most 64,000 bytes used).
+    static int32_t DetectSample(std::string_view sample, int16_t &lineEnd, int16_t &certainty, int32_t defaultCode);
+    // The UTF-8 test of the detection: enough valid three- and four-byte sequences in a row.
+    static bool LooksLikeUtf8(std::string_view sample);
+};
+
+// A line-end kind as text: "CR", "LF" or "CRLF".
+const char *LineEndKindName(int16_t lineEnd);
+
+#endif

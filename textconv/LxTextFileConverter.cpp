@@ -1,0 +1,59 @@
+#include "LxTextFileConverter.h"
+
+#include "textconv/LxTextDecorder.h"
+#include "platform/MessageBox.h"
+
+#include <QWidget>
+
+#include <sstream>
+#include <string>
+
+TLxTextConvertObj::TLxTextConvertObj(QWidget *messageParent)
+    : CharSets(new TCharSetList()), MessageParent(messageParent)
+{
+    CurrentCharSet = CharSets->FindByCode(932);
+}
+
+TLxTextConvertObj::~TLxTextConvertObj() { delete CharSets; }
+
+TCharSetItem *TLxTextConvertObj::SelectCharSet(int32_t code)
+{
+    CurrentCharSet = CharSets->FindByCode(code);
+    return CurrentCharSet;
+}
+
+bool TLxTextConvertObj::Convert(int32_t code, std::istream &stream, TEditStringList *lines)
+{
+    TCharSetItem *item = SelectCharSet(code);
+    if (!item)
+        return false;
+    std::unique_ptr<TLxDecorderBase> decoder = item->CreateDecoder(std::string());
+    if (!decoder) {
+        tovik::platform::ShowMessage(MessageParent, QString::fromUtf8("このファイルタイプは対応していません"),
+                                     tovik::platform::MessageKind::Information);
+        return false;
+    }
+    decoder->LoadFromStream(stream, lines);
+    return true;
+}
+
+TLxTextFileConverter::TLxTextFileConverter(QObject *owner) : QObject(owner)
+{
+    QWidget *window = owner && owner->isWidgetType() ? static_cast<QWidget *>(owner) : nullptr;
+    ConvertObj = new TLxTextConvertObj(window);
+}
+
+TLxTextFileConverter::~TLxTextFileConverter() { delete ConvertObj; }
+
+bool TLxTextFileConverter::Convert(int32_t code, std::istream &stream, TEditStringList *lines)
+{
+    return ConvertObj->Convert(code, stream, lines);
+}
+
+bool TLxTextFileConverter::Convert(int32_t code, std::string_view bytes, TEditStringList *lines)
+{
+    std::istringstream stream{std::string(bytes)};
+    return ConvertObj->Convert(code, stream, lines);
+}
+
+TCharSetItem *TLxTextFileConverter::CurrentCharSet() const { return ConvertObj->CurrentCharSet; }
