@@ -36,7 +36,11 @@ TSettingValue TSettingValue::FromCurrency(int64_t tenThousandths)
 
 TSettingValue TSettingValue::FromCurrency(double value)
 {
-    return FromCurrency(int64_t(std::llround(value * 10000.0)));
+    const double units = std::round(value * 10000.0);
+    // Out of the range of the type (or not a number at all): zero.
+    if (!(std::fabs(units) < 9.2e18))
+        return FromCurrency(int64_t(0));
+    return FromCurrency(int64_t(units));
 }
 
 QString TSettingValue::ToString() const

@@ -131,6 +131,7 @@ ProfileFile::ProfileFile(std::string path) : FPath(std::move(path)) { Load(); }
 ProfileFile::LoadStatus ProfileFile::Load()
 {
     FLines.clear();
+    FOriginal.clear();
     FModified = false;
     FBom = false;
     FCrLf = false;
@@ -172,6 +173,7 @@ ProfileFile::LoadStatus ProfileFile::Load()
     }
     ::close(fd);
     Parse(text);
+    FOriginal = std::move(text);
     FStatus = LoadStatus::Loaded;
     return FStatus;
 }
@@ -393,6 +395,13 @@ bool ProfileFile::Flush()
     if (FPath.empty() || FStatus == LoadStatus::Unreadable)
         return false;
 
+    // Changes that cancel out (a section erased and written again as it was) write nothing.
+    const std::string text = Text();
+    if (FStatus == LoadStatus::Loaded && text == FOriginal) {
+        FModified = false;
+        return true;
+    }
+
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::path target(FPath);
@@ -434,7 +443,7 @@ bool ProfileFile::Flush()
     int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return false;
-    bool ok = WriteAll(fd, Text()) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    bool ok = WriteAll(fd, text) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
         ::unlink(temp.c_str());
@@ -447,6 +456,7 @@ bool ProfileFile::Flush()
     }
     FModified = false;
     FStatus = LoadStatus::Loaded;
+    FOriginal = text;
     return true;
 }
 

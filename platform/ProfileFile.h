@@ -84,6 +84,7 @@ private:
 
     std::string FPath;
     std::vector<Line> FLines;
+    std::string FOriginal;      // the text as read or last written
     LoadStatus FStatus = LoadStatus::Missing;
     bool FModified = false;
     bool FBom = false;

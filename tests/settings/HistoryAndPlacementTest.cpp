@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QMainWindow>
 #include <QMenu>
@@ -246,4 +247,19 @@ TEST_F(PlacementTest, HostilePlacementDoesNotLoseTheWindow)
     auto window = MakeWindow();
     EXPECT_EQ(window->size(), QSize(640, 468));
     EXPECT_NE(window->pos(), QPoint(90000, -90000));
+}
+
+TEST_F(HistoryTest, ReadOnlyIniLoadsAndRefusesOnlyRealChanges)
+{
+    const QByteArray text = "[General]\nUseMRU=True\n\n[MRU]\nMRU_0=/a.lzh\nMRU_1=/b.lzh\n";
+    SetIni(text);
+    QFile::setPermissions(IniPath(), QFile::ReadOwner | QFile::ReadGroup);
+    TLxMRUManager mru;
+    EXPECT_EQ(mru.History(), QStringList({"/a.lzh", "/b.lzh"}));
+    // Writing back what is there is no write at all.
+    EXPECT_TRUE(mru.SaveHistory());
+    mru.AddFileName("/b.lzh");
+    EXPECT_FALSE(mru.SaveHistory());
+    EXPECT_EQ(ReadBytes(IniPath()), text);
+    QFile::setPermissions(IniPath(), QFile::ReadOwner | QFile::WriteOwner);
 }
