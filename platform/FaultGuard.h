@@ -33,7 +33,13 @@ public:
     template <class F>
     bool Run(F &&f)
     {
-        return RunThunk(&Thunk<std::remove_reference_t<F>>, &f);
+        using Callable = std::remove_reference_t<F>;
+        if constexpr (std::is_function_v<Callable>) {
+            Callable *function = &f;
+            return Run([function] { function(); });
+        } else {
+            return RunThunk(&Thunk<Callable>, &f);
+        }
     }
 
     // The signal of the last fault caught on this thread, 0 for an exception or none.
