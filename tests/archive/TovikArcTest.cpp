@@ -112,3 +112,26 @@ TEST(TovikArc, LibsListsNineteenRows)
     EXPECT_EQ(lines[10], "UNARJ32J.DLL\tARJ  形式書庫\t" + LibDir("complete") + "\t1.57");
     EXPECT_EQ(lines[19].substr(0, 11), "ZIP32J.DLL\t");
 }
+
+TEST(TovikArc, TreeShowsWhatTheViewerShows)
+{
+    TempDir dir;
+    std::vector<ScriptEntry> entries(4);
+    entries[0].name = "a/b/c.txt";
+    entries[0].original = 1234567;
+    entries[0].ratio = 453;
+    entries[0].attr = 0x22;
+    entries[1].name = "dir/";
+    entries[2].name = "/abs/dropped.txt";
+    entries[3].name = "top.txt";
+    std::string path = dir.WriteScript("t.zip", entries);
+    ToolRun run = TovikArc(LibDir("complete"), "tree '" + path + "'");
+    ASSERT_EQ(run.status, 0) << run.out;
+    std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 6u) << run.out;
+    EXPECT_EQ(lines[1], "# 4 entries");
+    EXPECT_EQ(lines[2], "F\ttop.txt\t         0\t         0\t  0.0%\t1899/12/30\t00:00\t----\t00\t");
+    EXPECT_EQ(lines[3], "D\ta");
+    EXPECT_EQ(lines[4], "D\ta/b");
+    EXPECT_EQ(lines[5], "F\ta/b/c.txt\t 1,234,567\t         0\t 45.3%\t1899/12/30\t00:00\t---W\t00\t");
+}

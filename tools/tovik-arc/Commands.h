@@ -34,6 +34,7 @@ constexpr int kExitUsage = 2;     // wrong arguments
 
 int ListCommand(const Arguments &args);
 int LibsCommand(const Arguments &args);
+int TreeCommand(const Arguments &args);
 
 // Prints "tovik-arc: <message>" (UTF-8) on standard error and answers kExitFailure.
 int Fail(std::string_view message);

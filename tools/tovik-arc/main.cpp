@@ -9,6 +9,7 @@ namespace {
 
 const Command kCommands[] = {
     {"list", "ARCHIVE", "lists the entries of an archive, one tab-separated row each", ListCommand},
+    {"tree", "ARCHIVE", "shows the folder tree and list rows as the viewer builds them", TreeCommand},
     {"libs", "", "lists the known archiver libraries and where they are installed", LibsCommand},
 };
 
