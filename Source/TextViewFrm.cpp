@@ -1,19 +1,27 @@
 #include "Source/TextViewFrm.h"
 
 #include "Source/LxPnArcDataClasses.h"
+#include "Source/LxPnGlobalState.h"
+#include "editor/EditTypes.h"
 #include "platform/Cp932.h"
 #include "platform/Fonts.h"
+#include "platform/MessageBox.h"
+#include "textconv/LxTextDecorder.h"
+#include "textconv/LxTextFileConverter.h"
 
 #include <QAction>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <cstring>
+#include <exception>
 
 namespace {
 
+constexpr int kShiftJisCode = 932;
 constexpr int kSizePanelWidth = 84;
 constexpr int kCharSetPanelWidth = 128;
 constexpr int kStatusBarHeight = 22;
@@ -89,6 +97,7 @@ TFrmTextView::TFrmTextView(QWidget *parent)
     status->addWidget(LxPanelCharSet);
 
     Action4 = new QAction(QStringLiteral("自動変換"), this);
+    LxTextFileConverter1 = new TLxTextFileConverter(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -102,7 +111,21 @@ TFrmTextView::TFrmTextView(QWidget *parent)
 
 TFrmTextView::~TFrmTextView() = default;
 
-void TFrmTextView::ApplySettings() {}
+void TFrmTextView::ApplySettings()
+{
+    const TAppIniData *ini = AppIniData();
+    if (!ini)
+        return;
+    const QString editor = QStringLiteral("Editor");
+    const QFont font = tovik::platform::FontFromSettings(ini->ReadString(editor, QStringLiteral("FontName")),
+                                                         ini->ReadInteger(editor, QStringLiteral("FontSize")));
+    LxTextEditor1->setFont(font);
+    // Tab stops every TABWidth columns; a width outside 2-12 keeps 4.
+    const int tabWidth = ini->ReadInteger(editor, QStringLiteral("TABWidth"));
+    LxTextEditor1->setTabStopDistance(QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')) *
+                                      (tabWidth >= 2 && tabWidth <= 12 ? tabWidth : 4));
+}
+
 
 void TFrmTextView::SetEntry(const TLxPackedItem *entry)
 {
@@ -119,8 +142,62 @@ void TFrmTextView::SetEntry(const TLxPackedItem *entry)
 void TFrmTextView::SetText(const QByteArray &bytes)
 {
     RawText = bytes;
+    const TAppIniData *ini = AppIniData();
+    // Without a settings store the key's default holds: decode automatically.
+    const bool autoDecode = !ini || ini->ReadBool(QStringLiteral("Editor"), QStringLiteral("AutoDecode"));
+    if (autoDecode) {
+        const int code = AutoDetect();
+        if (code != -1) {
+            Decode(code);
+            return;
+        }
+    }
     Lines_ = SplitLines(RawText);
     ShowLines();
+}
+
+int TFrmTextView::AutoDetect()
+{
+    int16_t lineEnd = 0;
+    int16_t certainty = 0;
+    const int code = TLxEncoderJudgment::DetectCharSet(std::string_view(RawText.constData(), RawText.size()),
+                                                       lineEnd, certainty);
+    if (code == kShiftJisCode) {
+        Action4->setEnabled(false);
+        return -1;
+    }
+    return code;
+}
+
+bool TFrmTextView::Decode(int code)
+{
+    TEditStringList lines;
+    const auto take = [this, &lines] {
+        Lines_.clear();
+        Lines_.reserve(lines.Count());
+        for (int i = 0; i < lines.Count(); ++i)
+            Lines_.push_back(lines.Get(i));
+        ShowLines();
+    };
+    bool converted = false;
+    try {
+        converted = LxTextFileConverter1->Convert(code, std::string_view(RawText.constData(), RawText.size()), &lines);
+    } catch (const std::exception &e) {
+        // What was decoded before the error stays shown.
+        take();
+        tovik::platform::ShowMessage(this, QString::fromUtf8(e.what()), tovik::platform::MessageKind::Error);
+        return false;
+    }
+    if (!converted)
+        return false;
+    take();
+    const TCharSetItem *charSet = LxTextFileConverter1->CurrentCharSet();
+    const QString name = charSet ? QString::fromStdString(charSet->Name) : QString();
+    tovik::platform::ShowMessage(this, QStringLiteral("エンコード文字コードを\r\n\r\n    ") + name +
+                                           QStringLiteral("\r\n\r\nとして\r\n\r\n    SHIFT-JISにデコードしました。"
+                                                          "\r\n\r\n※ 元のファイルには反映されません。※"));
+    LxPanelCharSet->setText(name);
+    return true;
 }
 
 void TFrmTextView::ShowLines()

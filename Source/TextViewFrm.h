@@ -20,6 +20,7 @@
 class QAction;
 class QLabel;
 class QPlainTextEdit;
+class TLxTextFileConverter;
 class TLxPackedItem;
 
 class TFrmTextView : public QDialog
@@ -33,9 +34,19 @@ public:
     void SetEntry(const TLxPackedItem *entry);
     void SetEntry(const TLxPackedItem &entry) { SetEntry(&entry); }
 
-    // The entry's bytes as extracted, shown as display (Shift_JIS) text up to the first zero
-    // byte.
+    // The entry's bytes as extracted. With "AutoDecode" on, the character set is detected
+    // and anything but Shift_JIS is decoded, with a note to the user; otherwise the bytes are
+    // shown as they are (as Shift_JIS, up to the first zero byte).
     void SetText(const QByteArray &bytes);
+
+    // Decodes RawText from the character set code into the shown lines, then tells the user
+    // which character set was decoded and shows its name in the status bar. False when the
+    // converter has no decoder for it (it has said so) or the code is unknown; the shown text
+    // stays then.
+    bool Decode(int code);
+    // The detected character set code of RawText, or -1 when it is Shift_JIS already (which
+    // also disables "自動変換").
+    int AutoDetect();
 
     // The shown text as display (Shift_JIS) lines.
     const std::vector<std::string> &Lines() const { return Lines_; }
@@ -49,6 +60,7 @@ public:
     QLabel *LxPanelSize = nullptr;    // the entry's size, "1,234,567"
     QLabel *LxPanelCharSet = nullptr; // the character set's name
     QAction *Action4 = nullptr;       // "自動変換"; disabled when the text is Shift_JIS already
+    TLxTextFileConverter *LxTextFileConverter1 = nullptr; // owned by the window
 
 private:
     void ApplySettings();

@@ -1,5 +1,6 @@
 #include "Source/VersionInfoFrm.h"
 
+#include "Source/LxPnGlobalState.h"
 #include "BasicControls/Source/LxShellExecute.h"
 #include "BasicControls/Source/LxVersionInfo.h"
 
@@ -151,6 +152,7 @@ QString TFormVersionInfo::WebAddress() { return QString::fromUtf8(kWebAddress); 
 
 int TFormVersionInfo::LabelWebDblClick()
 {
+    PlayUISound(2);
     TLxShellExec shell;
     shell.FileName = LabelWeb->text();
     return shell.Execute();

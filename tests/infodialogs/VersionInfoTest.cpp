@@ -1,10 +1,13 @@
 // The version dialog, the shell hand-over behind its address label, and the Japanese font
 // substitutes the windows depend on.
 #include "BasicControls/Source/LxShellExecute.h"
+#include "Source/LxPnGlobalState.h"
 #include "Source/VersionInfoFrm.h"
 #include "platform/Fonts.h"
 
 #include <QDesktopServices>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QLabel>
@@ -59,6 +62,17 @@ TEST(VersionInfoTest, ShowsTitleVersionMakerAndAddress)
 TEST(VersionInfoTest, DoubleClickOnAddressOpensItSingleClickDoesNot)
 {
     UrlHandlers handlers;
+    QTemporaryDir dir;
+    const QString iniPath = dir.filePath(QStringLiteral("tovik.ini"));
+    QFile ini(iniPath);
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[General]\nUseSound=True\nClkSound=/sounds/click.wav\nMsgSound=/sounds/msg.wav\n");
+    ini.close();
+    qputenv("TOVIK_INI", iniPath.toLocal8Bit());
+    TAppGlobalState state;
+    QStringList played;
+    state.SetSoundSink([&played](const QString &file) { played << file; });
+
     TFormVersionInfo form;
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
@@ -67,6 +81,8 @@ TEST(VersionInfoTest, DoubleClickOnAddressOpensItSingleClickDoesNot)
     QTest::mouseDClick(form.LabelWeb, Qt::LeftButton);
     ASSERT_EQ(handlers.recorder.urls.size(), 1);
     EXPECT_EQ(handlers.recorder.urls.first(), QUrl(TFormVersionInfo::WebAddress()));
+    EXPECT_EQ(played, QStringList{QStringLiteral("/sounds/click.wav")});
+    qunsetenv("TOVIK_INI");
 }
 
 TEST(VersionInfoTest, OkClosesTheModalDialog)
