@@ -1,6 +1,7 @@
 #include "Source/LxPnArcDataClasses.h"
 
 #include "archive/LxArcImpl.h"
+#include "platform/Cp932.h"
 
 #include <cstdio>
 
@@ -181,6 +182,23 @@ bool IsSeparator(char c)
     return c == '/' || c == '\\';
 }
 
+// Stored paths are CP932: the trail byte of a double-byte character may be 0x5C ("ソ" is
+// 83 5C, "表" is 95 5C). Such a byte belongs to its character and never separates folders.
+size_t CharLength(std::string_view P, size_t i)
+{
+    return tovik::platform::IsCp932LeadByte(static_cast<unsigned char>(P[i])) && i + 1 < P.size() ? 2 : 1;
+}
+
+// The position of the last "\" that is a separator, or npos.
+size_t LastBackslash(std::string_view P)
+{
+    size_t found = std::string_view::npos;
+    for (size_t i = 0; i < P.size(); i += CharLength(P, i))
+        if (P[i] == '\\')
+            found = i;
+    return found;
+}
+
 // The folder for the folder part F, found or created segment by segment under Folders;
 // null when a segment is empty ("/x", "a//b").
 TLxArcFolderItem *FindOrCreateFolder(TLxArcFolderList *Folders, std::string_view F)
@@ -188,7 +206,7 @@ TLxArcFolderItem *FindOrCreateFolder(TLxArcFolderList *Folders, std::string_view
     for (;;) {
         size_t end = 0;
         while (end < F.size() && !IsSeparator(F[end]))
-            ++end;
+            end += CharLength(F, end);
         std::string_view segment = F.substr(0, end);
         if (segment.empty())
             return nullptr;
@@ -230,7 +248,7 @@ bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl)
             const std::string &P = info.FileName;
             size_t split = P.rfind('/');
             if (split == std::string::npos)
-                split = P.rfind('\\');
+                split = LastBackslash(P);
             std::string_view folderPart, leaf(P);
             if (split != std::string::npos) {
                 folderPart = std::string_view(P).substr(0, split);

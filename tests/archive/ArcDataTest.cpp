@@ -100,6 +100,18 @@ TEST_F(ArcDataTest, FoldersFromStoredPaths)
     EXPECT_EQ(a->Data->Owner, a);
 }
 
+// 0x5C as the trail byte of a double-byte CP932 character ("ソ" 83 5C, "表" 95 5C) is part of
+// the name, not a "\\" separator.
+TEST_F(ArcDataTest, TrailByte5CDoesNotSplitNames)
+{
+    const std::string so = "\x83\x5C\x81\x5B\x83\x58"; // ソース
+    const std::string hyo = "\x95\x5C";                   // 表
+    Load({Named(so + "/hello.c"), Named(hyo + ".txt"), Named(hyo + "\\" + so + "\\x.txt"), Named("a\\" + hyo)});
+    EXPECT_EQ(Shape(*data.Data), hyo + ".txt " + so + "{hello.c} " + hyo + "{" + so + "{x.txt}} a{" + hyo + "}");
+    EXPECT_EQ(data.Data->Folders->Items(1)->Path, "");
+    EXPECT_EQ(data.Data->Folders->Items(1)->Data->Folders->Items(0)->Path, hyo + "\\" + so);
+}
+
 TEST_F(ArcDataTest, FolderPathComesFromTheFirstEntryPlacedInIt)
 {
     Load({Named("p/q/r.txt"), Named("p/s.txt"), Named("p\\t.txt")});
