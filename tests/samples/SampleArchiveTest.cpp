@@ -2,8 +2,13 @@
 // LZH library and the contents model, and through tovik-arc. It must keep its Japanese
 // names (one of them, "ソース", has 0x5C as a trail byte) and its Shift_JIS text.
 #include "Source/LxPnArcDataClasses.h"
+#include "Source/TextViewFrm.h"
 #include "archive/LxArcImpl.h"
 #include "platform/Cp932.h"
+#include "platform/MessageBox.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -92,6 +97,49 @@ TEST_F(SampleArchiveTest, ShiftJisAndEucTextComeBackAsStored)
     ASSERT_EQ(wrapper->ExtractMem(nullptr, kSample, Utf8ToCp932("文書/メモ(EUC-JP).txt"), buffer, written), 0);
     EXPECT_EQ(written, Utf8ToCp932(Source("memo-eucjp.txt")).size());
     EXPECT_NE(buffer.substr(0, written), Utf8ToCp932(Source("memo-eucjp.txt")));
+}
+
+// Every text of the sample, extracted into memory and handed to the text viewer, reads as
+// its source did, whatever its encoding in the archive.
+TEST_F(SampleArchiveTest, EveryTextReadsCorrectlyInTheViewer)
+{
+    TLxArcData data;
+    ASSERT_TRUE(data.LoadFromArchive(nullptr, impl));
+    std::unique_ptr<TLxArchiveBase> wrapper = impl.Registry().CreateWrapper(impl.Registry().CurrentItem());
+    ASSERT_TRUE(wrapper);
+    QStringList notes;
+    tovik::platform::SetMessageInterceptor([&notes](const QString &text, auto, auto) {
+        notes << text;
+        return QMessageBox::Ok;
+    });
+    struct Case {
+        const TLxPackedItem *entry;
+        const char *source, *charSet;
+        bool noted;
+    } cases[] = {
+        {data.Data->Entries->Items(0), "readme-ja.txt", "日本語(ShiftJIS)", false},
+        {data.Data->Entries->Items(1), "README.txt", "日本語(ShiftJIS)", false},
+        {data.Data->Folders->Items(0)->Data->Entries->Items(0), "poem-sjis.txt", "日本語(ShiftJIS)", false},
+        {data.Data->Folders->Items(0)->Data->Entries->Items(1), "memo-eucjp.txt", "日本語(EUC)", true},
+        {data.Data->Folders->Items(0)->Data->Entries->Items(2), "note-utf8.txt", "UTF-8N", true},
+    };
+    for (const Case &c : cases) {
+        ASSERT_TRUE(c.entry) << c.source;
+        notes.clear();
+        std::string buffer(1000000, '\0');
+        uint32_t written = 0;
+        ASSERT_EQ(wrapper->ExtractMem(nullptr, kSample, c.entry->Path, buffer, written), 0) << c.source;
+        TFrmTextView view;
+        view.SetEntry(c.entry);
+        view.SetText(QByteArray(buffer.data(), qsizetype(written)));
+        EXPECT_EQ(view.LxTextEditor1->toPlainText() + QLatin1Char('\n'), QString::fromStdString(Source(c.source)))
+            << c.source;
+        EXPECT_EQ(view.LxPanelCharSet->text(), QString::fromUtf8(c.charSet)) << c.source;
+        EXPECT_EQ(notes.size(), c.noted ? 1 : 0) << c.source;
+        EXPECT_EQ(view.windowTitle(), QStringLiteral("テキストビューア [") +
+                                          QString::fromStdString(Cp932ToUtf8(c.entry->Path)) + QLatin1Char(']'));
+    }
+    tovik::platform::SetMessageInterceptor(nullptr);
 }
 
 TEST_F(SampleArchiveTest, TovikArcListsTheJapaneseNames)
