@@ -356,7 +356,7 @@ void TPnViewer::Close()
 
 void TPnViewer::Activate()
 {
-    if (!Form)
+    if (!Form || Form->Closing())
         return;
     for (QWidget *w = Form->parentWidget(); w; w = w->parentWidget()) {
         if (auto *tabs = qobject_cast<QTabWidget *>(w)) {
@@ -722,6 +722,7 @@ void TFormViewer::SetTabCaption()
 
 void TFormViewer::FormClose()
 {
+    FClosing = true;
     ListModel->SetFolder(nullptr, nullptr, nullptr);
     TreeArcFile->clear();
     FArcData.reset();

@@ -171,6 +171,7 @@ public:
 
     // Closing: frees the contents model and asks the tab page to remove itself (and this).
     void FormClose();
+    bool Closing() const { return FClosing; }
 
     // Tools operations.
     bool CanGoUp() const;
@@ -222,6 +223,7 @@ private:
     QSplitter *Splitter1 = nullptr;
     QStackedWidget *FListStack = nullptr;
     bool FFocused = false;
+    bool FClosing = false;
 };
 
 #endif

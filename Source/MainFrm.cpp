@@ -1,0 +1,353 @@
+#include "MainFrm.h"
+
+#include "Source/ArcInfoFrm.h"
+#include "Source/LxPnGlobalState.h"
+#include "Source/VersionInfoFrm.h"
+#include "Source/ViewerInterfaces.h"
+#include "LxFormInfo.h"
+#include "LxMRUManager.h"
+#include "platform/WorkFolder.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+namespace {
+
+// Icons come from the desktop's theme; themes that carry only symbolic action pictures are
+// asked for those, and Qt's own pictures stand in when the theme has neither.
+QIcon ActionIcon(const char *name, QStyle::StandardPixmap fallback)
+{
+    const QString themeName = QString::fromLatin1(name);
+    QIcon icon = QIcon::fromTheme(themeName);
+    if (icon.isNull())
+        icon = QIcon::fromTheme(themeName + QStringLiteral("-symbolic"));
+    if (icon.isNull())
+        icon = QApplication::style()->standardIcon(fallback);
+    return icon;
+}
+
+QAction *NewAction(QObject *owner, const char *objectName, const char *category, const QString &caption,
+                   const QString &hint)
+{
+    auto *action = new QAction(caption, owner);
+    action->setObjectName(QString::fromLatin1(objectName));
+    action->setProperty("category", QString::fromLatin1(category));
+    if (!hint.isEmpty()) {
+        action->setToolTip(hint);
+        action->setStatusTip(hint);
+    }
+    return action;
+}
+
+// A path as the file system knows it, so that two spellings of one file compare equal: made
+// absolute, with links and "." and ".." resolved while the file exists.
+QString ComparablePath(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+const char *const kOpenFilter = "書庫ファイル|*.7z; *.z; *.gz; *.tgz; *.taz; *.a; *.lib; *.tar; *.deb; *.rpm; "
+                                "*.cpio; *.bz2; *.gza; *.bza; *.gca; *.yz1; *.bel; *.rar; *.arj; *.jar; *.ear; "
+                                "*.war; *.zip; *.cab; *yz1;*.lzh; *.exe";
+
+} // namespace
+
+QString ExtractFolderPath()
+{
+    TAppIniData *ini = AppIniData();
+    const QString workFolder = ini ? ini->ReadString(QStringLiteral("General"), QStringLiteral("WorkFolder")) : QString();
+    if (workFolder.isEmpty())
+        return QString();
+    return QDir(workFolder).filePath(QString::fromUtf8(tovik::platform::kExtractFolderName));
+}
+
+void RemoveExtractFolder()
+{
+    const QString folder = ExtractFolderPath();
+    if (!folder.isEmpty())
+        tovik::platform::RemovePrivateFolder(QFile::encodeName(folder).toStdString());
+}
+
+TFormMain::TFormMain(const QStringList &args, QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(QStringLiteral("Tovik 書庫ビューア"));
+    resize(692, 468);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setDocumentMode(true);
+    PageControl1->setUsesScrollButtons(true);
+    PageControl1->setElideMode(Qt::ElideMiddle);
+    setCentralWidget(PageControl1);
+
+    OpenDialog1 = new TLxMRUManager(this);
+    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+    OpenDialog1->SetFilter(QString::fromUtf8(kOpenFilter));
+    OpenDialog1->SetFileMode(QFileDialog::ExistingFiles);
+    OpenDialog1->SetOptions(QFileDialog::ReadOnly);
+
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+
+    // FormCreate: placement and history follow the settings.
+    LxFormInfo1 = new TLxFormInfo(this);
+    if (TAppIniData *ini = AppIniData()) {
+        LxFormInfo1->SetActive(ini->ReadBool(QStringLiteral("General"), QStringLiteral("FormPosLoad")));
+        OpenDialog1->SetActive(ini->ReadBool(QStringLiteral("General"), QStringLiteral("UseMRU")));
+        OpenDialog1->SetMaxSize(ini->ReadInteger(QStringLiteral("General"), QStringLiteral("MRUMax")));
+    }
+    OpenDialog1->SetParentMenuItem(MenuReopen);
+    OpenDialog1->OnSelected = [this](TLxMRUManager *, const QString &fileName) { DoOpenFile(fileName); };
+
+    setAcceptDrops(true);
+
+    SetViewerStateHook([this] { UpdateActions(); });
+    QObject::connect(qApp, &QApplication::focusChanged, this, [this] { UpdateActions(); });
+    QObject::connect(PageControl1, &QTabWidget::currentChanged, this, [this] { UpdateActions(); });
+    UpdateActions();
+
+    if (!args.isEmpty())
+        OpenFiles(args);
+}
+
+TFormMain::~TFormMain()
+{
+    SetViewerStateHook(nullptr);
+    // The tabs go first: their forms talk to the factory and the actions while they close.
+    while (PageControl1->count() > 0)
+        delete PageControl1->widget(0);
+}
+
+void TFormMain::CreateActions()
+{
+    ActOpenArcFile = NewAction(this, "ActOpenArcFile", "File", QStringLiteral("書庫ファイルを開く"), QString());
+    ActOpenArcFile->setIcon(ActionIcon("document-open", QStyle::SP_DialogOpenButton));
+    ActOpenArcFile->setShortcut(QKeySequence::Open);
+    QObject::connect(ActOpenArcFile, &QAction::triggered, this, [this] { ActOpenArcFileExecute(); });
+
+    ActQuit = NewAction(this, "ActQuit", "File", QStringLiteral("終了"), QString());
+    ActQuit->setShortcut(QKeySequence::Quit);
+    QObject::connect(ActQuit, &QAction::triggered, this, [this] { close(); });
+
+    // The up action shows its picture only; its hint names it.
+    ActUpper = NewAction(this, "ActUpper", "Tools", QString(), QStringLiteral("上へ"));
+    ActUpper->setIconText(QStringLiteral("上へ"));
+    ActUpper->setIcon(ActionIcon("go-up", QStyle::SP_FileDialogToParent));
+    QObject::connect(ActUpper, &QAction::triggered, this, [] {
+        if (auto tools = CurrentViewerTools())
+            tools->GoUp();
+    });
+
+    ActDitailShow = NewAction(this, "ActDitailShow", "Tools", QStringLiteral("詳細表示"), QStringLiteral("詳細表示"));
+    ActDitailShow->setIcon(ActionIcon("view-list-details", QStyle::SP_FileDialogDetailedView));
+    QObject::connect(ActDitailShow, &QAction::triggered, this, [] {
+        if (auto tools = CurrentViewerTools())
+            tools->ShowDetails();
+    });
+
+    ActIconShow = NewAction(this, "ActIconShow", "Tools", QStringLiteral("アイコン表示"), QStringLiteral("アイコン表示"));
+    ActIconShow->setIcon(ActionIcon("view-list-icons", QStyle::SP_FileDialogListView));
+    QObject::connect(ActIconShow, &QAction::triggered, this, [] {
+        if (auto tools = CurrentViewerTools())
+            tools->ShowIcons();
+    });
+
+    ActUnZipMemory = NewAction(this, "ActUnZipMemory", "Tools", QStringLiteral("メモリ展開表示"),
+                               QStringLiteral("ファイルをメモリーに展開して組込ビューアで開きます"));
+    ActUnZipMemory->setIcon(ActionIcon("document-preview", QStyle::SP_FileDialogContentsView));
+    QObject::connect(ActUnZipMemory, &QAction::triggered, this, [] {
+        if (auto tools = CurrentViewerTools())
+            tools->OpenInMemory();
+    });
+
+    ActUnZipDisk = NewAction(this, "ActUnZipDisk", "Tools", QStringLiteral("ディスク展開表示"),
+                             QStringLiteral("ディスクに解凍後に関連付けられたアプリケーションで開きます"));
+    ActUnZipDisk->setIcon(ActionIcon("system-run", QStyle::SP_MediaPlay));
+    QObject::connect(ActUnZipDisk, &QAction::triggered, this, [] {
+        if (auto tools = CurrentViewerTools())
+            tools->OpenOnDisk();
+    });
+
+    ActArcInfoDisp = NewAction(this, "ActArcInfoDisp", "Option", QStringLiteral("アーカイバ情報"), QString());
+    ActArcInfoDisp->setIcon(ActionIcon("dialog-information", QStyle::SP_MessageBoxInformation));
+    QObject::connect(ActArcInfoDisp, &QAction::triggered, this, [this] {
+        TFormArcInfo dialog(this);
+        dialog.exec();
+    });
+
+    // The options dialog is not part of the program yet: its three commands stay visible and
+    // disabled until it is.
+    ActOptionApp = NewAction(this, "ActOptionApp", "Option", QStringLiteral("環境設定"), QString());
+    ActOptionEdit = NewAction(this, "ActOptionEdit", "Option", QStringLiteral("エディタオプション"), QString());
+    ActPrevOpt = NewAction(this, "ActPrevOpt", "Option", QStringLiteral("プレビューオプション"), QString());
+    ActOptionApp->setIcon(ActionIcon("preferences-system", QStyle::SP_FileDialogInfoView));
+    for (QAction *action : {ActOptionApp, ActOptionEdit, ActPrevOpt})
+        action->setEnabled(false);
+
+    ActVersionInfo = NewAction(this, "ActVersionInfo", "Tools", QStringLiteral("バージョン情報"), QString());
+    ActVersionInfo->setIcon(ActionIcon("help-about", QStyle::SP_MessageBoxQuestion));
+    QObject::connect(ActVersionInfo, &QAction::triggered, this, [this] {
+        TFormVersionInfo dialog(this);
+        dialog.exec();
+    });
+}
+
+void TFormMain::CreateMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    file->addAction(ActOpenArcFile);
+    MenuReopen = file->addMenu(QStringLiteral("開き直す"));
+    MenuReopen->setObjectName(QStringLiteral("MenuReopen"));
+    file->addSeparator();
+    file->addAction(ActQuit);
+
+    QMenu *view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    view->addAction(ActDitailShow);
+    view->addAction(ActIconShow);
+    view->addSeparator();
+    view->addAction(ActUnZipMemory);
+    view->addAction(ActUnZipDisk);
+    view->addSeparator();
+    view->addAction(ActArcInfoDisp);
+
+    QMenu *options = menuBar()->addMenu(QStringLiteral("オプション(&O)"));
+    options->addAction(ActOptionApp);
+    options->addAction(ActOptionEdit);
+    options->addAction(ActPrevOpt);
+
+    QMenu *version = menuBar()->addMenu(QStringLiteral("バージョン(&H)"));
+    version->addAction(ActVersionInfo);
+}
+
+void TFormMain::CreateToolBar()
+{
+    LxPanelEX1 = addToolBar(QStringLiteral("ツールバー"));
+    LxPanelEX1->setObjectName(QStringLiteral("LxPanelEX1"));
+    LxPanelEX1->setMovable(false);
+    LxPanelEX1->setFloatable(false);
+    LxPanelEX1->setIconSize(QSize(24, 24));
+    LxPanelEX1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    LxPanelEX1->toggleViewAction()->setVisible(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    for (QAction *action : {ActOpenArcFile, ActUpper, ActDitailShow, ActIconShow, ActUnZipMemory, ActUnZipDisk})
+        LxPanelEX1->addAction(action);
+
+    LxGBCloseFile = new QToolButton(LxPanelEX1);
+    LxGBCloseFile->setObjectName(QStringLiteral("LxGBCloseFile"));
+    LxGBCloseFile->setIcon(ActionIcon("window-close", QStyle::SP_DialogCloseButton));
+    LxGBCloseFile->setToolTip(QStringLiteral("閉じる"));
+    LxGBCloseFile->setAutoRaise(true);
+    LxGBCloseFile->setFocusPolicy(Qt::NoFocus);
+    LxPanelEX1->addWidget(LxGBCloseFile);
+    QObject::connect(LxGBCloseFile, &QToolButton::clicked, this, [this] { LxGBCloseFileClick(); });
+    // Toolbar buttons never take the focus from the tab they act on.
+    for (QToolButton *button : LxPanelEX1->findChildren<QToolButton *>())
+        button->setFocusPolicy(Qt::NoFocus);
+}
+
+void TFormMain::UpdateActions()
+{
+    // ActToolsUpdate, ActDitailShowUpdate and ActIconShowUpdate.
+    std::shared_ptr<IPnViewerTools> tools = CurrentViewerTools();
+    ActUpper->setEnabled(tools && tools->CanGoUp());
+    ActUnZipMemory->setEnabled(tools && tools->CanOpenInMemory());
+    ActUnZipDisk->setEnabled(tools && tools->CanOpenOnDisk());
+    ActDitailShow->setEnabled(tools && tools->CanShowDetails());
+    ActIconShow->setEnabled(tools && tools->CanShowIcons());
+    LxGBCloseFile->setEnabled(tools != nullptr);
+}
+
+void TFormMain::ActOpenArcFileExecute()
+{
+    if (OpenDialog1->Execute())
+        OpenFiles(OpenDialog1->Files());
+}
+
+void TFormMain::LxGBCloseFileClick()
+{
+    PlayUISound(2);
+    if (std::shared_ptr<IPnViewerTools> tools = CurrentViewerTools())
+        tools->Close();
+}
+
+void TFormMain::OpenFiles(const QStringList &names)
+{
+    if (names.isEmpty())
+        return;
+    {
+        TBatchModeScope batch;
+        for (const QString &name : names)
+            DoOpenFile(name);
+    }
+    PlayUISound(0);
+}
+
+void TFormMain::DoOpenFile(const QString &Name)
+{
+    const QString path = Name.isEmpty() ? QString() : QFileInfo(Name).absoluteFilePath();
+    IPnViewerFactory *factory = ViewerFactory();
+    Q_ASSERT_X(factory, "Source/MainFrm", "no viewer factory");
+    if (!factory)
+        return;
+    if (!path.isEmpty()) {
+        const QString wanted = ComparablePath(path);
+        for (int i = factory->Count() - 1; i >= 0; --i) {
+            std::shared_ptr<IPnViewer> viewer = factory->GetViewer(i);
+            if (viewer && ComparablePath(viewer->GetFileName()) == wanted) {
+                viewer->Activate();
+                return;
+            }
+        }
+    }
+    std::shared_ptr<IPnViewer> viewer = factory->CreateViewer(PageControl1, ActUnZipMemory, ActUnZipDisk);
+    if (!viewer)
+        return;
+    PlayUISound(0);
+    {
+        TBatchModeScope batch;
+        viewer->OpenFile(path);
+    }
+    // The new tab is the one the commands act on.
+    viewer->Activate();
+}
+
+void TFormMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TFormMain::dropEvent(QDropEvent *event)
+{
+    QStringList names;
+    for (const QUrl &url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            names.append(url.toLocalFile());
+    if (names.isEmpty())
+        return;
+    event->acceptProposedAction();
+    {
+        TBatchModeScope batch;
+        for (const QString &name : names) {
+            DoOpenFile(name);
+            OpenDialog1->AddFileName(QFileInfo(name).absoluteFilePath());
+        }
+    }
+    PlayUISound(0);
+}
