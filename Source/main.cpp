@@ -18,6 +18,7 @@
 #include <QTreeView>
 
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <exception>
 #include <memory>

@@ -1,0 +1,520 @@
+// The main window and its archive tabs, through the real widgets and the archiver libraries
+// of the build, on archives made here with zip and gcab.
+#include "Source/LxPnGlobalState.h"
+#include "Source/MainFrm.h"
+#include "Source/TextViewFrm.h"
+#include "Source/ViewerFrm.h"
+#include "LxContextPopup.h"
+#include "platform/MessageBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QMenu>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+// Receives what the desktop would be asked to open.
+class OpenRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls << url; }
+};
+
+namespace {
+
+using tovik::platform::MessageKind;
+
+QString Library(const char *name) { return QStringLiteral(TOVIK_ARCHIVER_BUILD_DIR "/") + QLatin1String(name); }
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+class ViewerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp.isValid());
+        qputenv("TOVIK_ARCHIVERS", TOVIK_ARCHIVER_BUILD_DIR);
+        work = tmp.filePath(QStringLiteral("work"));
+        ASSERT_TRUE(QDir().mkpath(work));
+        const QString ini = tmp.filePath(QStringLiteral("tovik.ini"));
+        WriteFile(ini, QStringLiteral("[General]\nWorkFolder=%1\nUseSound=True\nMsgSound=msg.wav\nClkSound=clk.wav\n"
+                                      "FormPosLoad=False\n")
+                           .arg(work)
+                           .toUtf8());
+        qputenv("TOVIK_INI", QFile::encodeName(ini));
+        state = std::make_unique<TAppGlobalState>();
+        state->SetSoundSink([this](const QString &file) { sounds << file; });
+        tovik::platform::SetMessageInterceptor(
+            [this](const QString &text, MessageKind, QMessageBox::StandardButtons) {
+                messages << text;
+                return answer;
+            });
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        tovik::platform::SetMessageInterceptor(nullptr);
+        state.reset();
+    }
+
+    // Makes a ZIP of the given files (name -> contents) with Info-ZIP.
+    QString MakeZip(const QString &name, const QMap<QString, QByteArray> &files)
+    {
+        const QString src = tmp.filePath(QStringLiteral("src-") + name);
+        for (auto it = files.begin(); it != files.end(); ++it)
+            WriteFile(src + QLatin1Char('/') + it.key(), it.value());
+        const QString archive = tmp.filePath(name);
+        QProcess zip;
+        zip.setWorkingDirectory(src);
+        zip.start(QStringLiteral("zip"), {QStringLiteral("-q"), QStringLiteral("-r"), QStringLiteral("-X"), archive,
+                                          QStringLiteral(".")});
+        EXPECT_TRUE(zip.waitForFinished(30000));
+        EXPECT_EQ(zip.exitCode(), 0) << zip.readAllStandardError().toStdString();
+        return archive;
+    }
+
+    QString MakeSampleZip(const QString &name = QStringLiteral("sample.zip"))
+    {
+        QByteArray exe("MZ\x90\x00\x03\x00\x00\x00", 8);
+        exe.append(200, '\x01');
+        return MakeZip(name, {{QStringLiteral("readme.txt"), "hello\r\n"},
+                              {QStringLiteral("prog.exe"), exe},
+                              {QStringLiteral("empty.txt"), QByteArray()},
+                              {QStringLiteral("docs/guide.txt"), "guide\r\n"},
+                              {QStringLiteral("docs/sub/note.txt"), "note text\r\n"}});
+    }
+
+    void OpenWindow(const QStringList &args)
+    {
+        window = std::make_unique<TFormMain>(args);
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    TFormViewer *Form(int tab) const
+    {
+        QWidget *page = window->PageControl1->widget(tab);
+        return page ? page->findChild<TFormViewer *>() : nullptr;
+    }
+
+    static int RowOf(TFormViewer *form, const char *name)
+    {
+        for (int r = 0; r < form->ListModel->rowCount(); ++r)
+            if (form->ListModel->CellText(r, 0) == name)
+                return r;
+        return -1;
+    }
+
+    static void SelectRow(TFormViewer *form, int row)
+    {
+        ASSERT_GE(row, 0);
+        const QModelIndex index = form->ListModel->index(row, 0);
+        form->ListFileView->selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+
+    static void SelectFolder(TFormViewer *form, const QString &path)
+    {
+        QTreeWidgetItem *node = form->TreeArcFile->topLevelItem(0);
+        for (const QString &part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+            QTreeWidgetItem *next = nullptr;
+            for (int i = 0; node && i < node->childCount(); ++i)
+                if (node->child(i)->text(0) == part)
+                    next = node->child(i);
+            node = next;
+        }
+        ASSERT_NE(node, nullptr) << path.toStdString();
+        form->TreeArcFile->setCurrentItem(node);
+    }
+
+    // Closes the next modal window that opens (within a few seconds) and reports its title.
+    QString CloseNextModal(const std::function<void()> &action)
+    {
+        QString title;
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                title = modal->windowTitle();
+                if (auto *view = qobject_cast<QDialog *>(modal))
+                    view->reject();
+                else
+                    modal->close();
+            }
+        });
+        poll.start();
+        action();
+        return title;
+    }
+
+    int Count(const QString &sound) const { return static_cast<int>(sounds.count(sound)); }
+
+    QTemporaryDir tmp;
+    QString work;
+    std::unique_ptr<TAppGlobalState> state;
+    std::unique_ptr<TFormMain> window;
+    QStringList messages;
+    QStringList sounds;
+    QMessageBox::StandardButton answer = QMessageBox::Yes;
+    OpenRecorder opened;
+};
+
+#define REQUIRE_LIBRARY(name)                                                                            \
+    if (!QFileInfo::exists(Library(name)))                                                               \
+    GTEST_SKIP() << name " is not built"
+
+TEST_F(ViewerTest, CommandLineOpensEachArchiveInItsTabAndFindsOpenOnesAgain)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    const QString a = MakeSampleZip(QStringLiteral("a.zip"));
+    const QString b = MakeSampleZip(QStringLiteral("b.zip"));
+    OpenWindow({a, b});
+
+    ASSERT_EQ(window->PageControl1->count(), 2);
+    EXPECT_EQ(window->PageControl1->currentIndex(), 1);
+    EXPECT_EQ(window->PageControl1->tabText(0), QStringLiteral("a.zip"));
+    EXPECT_EQ(ViewerFactory()->Count(), 2);
+    // Sounds are held back while the batch runs; one message sound follows it.
+    EXPECT_EQ(Count(QStringLiteral("msg.wav")), 1);
+    EXPECT_EQ(Count(QStringLiteral("clk.wav")), 0);
+    EXPECT_TRUE(messages.isEmpty());
+
+    // The tree holds the archive's folders; the list its root folder.
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->TreeArcFile->topLevelItem(0)->text(0), QStringLiteral("a.zip"));
+    EXPECT_EQ(form->TreeArcFile->topLevelItem(0)->childCount(), 1);
+    EXPECT_EQ(form->ListModel->rowCount(), 4);   // docs, then three files
+    EXPECT_EQ(form->ListModel->ImageIndex(0), 0);
+
+    // The same file by another spelling (relative, through "..", through a link) comes to
+    // the front instead of opening again.
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(tmp.path());
+    window->DoOpenFile(QStringLiteral("src-a.zip/../a.zip"));
+    QDir::setCurrent(cwd);
+    EXPECT_EQ(window->PageControl1->count(), 2);
+    EXPECT_EQ(window->PageControl1->currentIndex(), 0);
+    ASSERT_TRUE(QFile::link(b, tmp.filePath(QStringLiteral("link.zip"))));
+    window->OpenFiles({tmp.filePath(QStringLiteral("link.zip"))});
+    EXPECT_EQ(window->PageControl1->count(), 2);
+    EXPECT_EQ(window->PageControl1->currentIndex(), 1);
+    // A name differing in letter case is another file on Linux.
+    QFile::copy(a, tmp.filePath(QStringLiteral("A.zip")));
+    window->OpenFiles({tmp.filePath(QStringLiteral("A.zip"))});
+    EXPECT_EQ(window->PageControl1->count(), 3);
+}
+
+TEST_F(ViewerTest, ToolsFollowTheFocusedTab)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    OpenWindow({});
+    auto disabled = [this] {
+        return !window->ActUpper->isEnabled() && !window->ActDitailShow->isEnabled() &&
+               !window->ActIconShow->isEnabled() && !window->ActUnZipMemory->isEnabled() &&
+               !window->ActUnZipDisk->isEnabled() && !window->LxGBCloseFile->isEnabled();
+    };
+    EXPECT_TRUE(disabled());
+    EXPECT_TRUE(window->ActOpenArcFile->isEnabled());
+    EXPECT_TRUE(window->ActArcInfoDisp->isEnabled());
+    EXPECT_TRUE(window->ActVersionInfo->isEnabled());
+    EXPECT_EQ(window->ActUnZipMemory->toolTip(), QStringLiteral("ファイルをメモリーに展開して組込ビューアで開きます"));
+
+    window->OpenFiles({MakeSampleZip()});
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->LxGBCloseFile->isEnabled(); }));
+    EXPECT_FALSE(window->ActDitailShow->isEnabled());   // details already
+    EXPECT_TRUE(window->ActIconShow->isEnabled());
+    EXPECT_FALSE(window->ActUpper->isEnabled());        // at the root
+    EXPECT_FALSE(window->ActUnZipMemory->isEnabled());  // nothing selected
+
+    SelectRow(form, RowOf(form, "readme.txt"));
+    EXPECT_TRUE(window->ActUnZipMemory->isEnabled());
+    EXPECT_TRUE(window->ActUnZipDisk->isEnabled());
+    window->ActIconShow->trigger();
+    EXPECT_TRUE(window->ActDitailShow->isEnabled());
+    EXPECT_FALSE(window->ActIconShow->isEnabled());
+    window->ActDitailShow->trigger();
+    SelectFolder(form, QStringLiteral("docs/sub"));
+    EXPECT_TRUE(window->ActUpper->isEnabled());
+    window->ActUpper->trigger();
+    EXPECT_EQ(form->TreeArcFile->currentItem()->text(0), QStringLiteral("docs"));
+
+    // Focus leaving the tab leaves no tab to act on.
+    QApplication::focusWidget()->clearFocus();
+    EXPECT_TRUE(disabled());
+
+    // The close button closes the focused tab.
+    form->TreeArcFile->setFocus();
+    ASSERT_TRUE(window->LxGBCloseFile->isEnabled());
+    QTest::mouseClick(window->LxGBCloseFile, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->PageControl1->count() == 0; }));
+    EXPECT_EQ(ViewerFactory()->Count(), 0);
+    EXPECT_TRUE(disabled());
+}
+
+TEST_F(ViewerTest, UnsupportedFormatIsReportedAndItsTabCloses)
+{
+    const QString odd = tmp.filePath(QStringLiteral("notes.xyz"));
+    WriteFile(odd, "not an archive");
+    OpenWindow({odd});
+    EXPECT_EQ(messages, QStringList{QStringLiteral("この形式には対応していません")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->PageControl1->count() == 0; }));
+    EXPECT_EQ(ViewerFactory()->Count(), 0);
+}
+
+TEST_F(ViewerTest, DoubleClickOnFolderRowEntersItAndOpensNothing)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    OpenWindow({MakeSampleZip()});
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    const int docs = RowOf(form, "docs");
+    ASSERT_EQ(docs, 0);
+    const QRect rect = form->ListFileView->visualRect(form->ListModel->index(docs, 0));
+    const QString modal = CloseNextModal([&] {
+        QTest::mouseClick(form->ListFileView->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseDClick(form->ListFileView->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::qWait(50);
+    });
+    EXPECT_TRUE(modal.isEmpty()) << modal.toStdString();
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(form->TreeArcFile->currentItem()->text(0), QStringLiteral("docs"));
+    EXPECT_EQ(RowOf(form, "guide.txt"), 1);
+}
+
+TEST_F(ViewerTest, MemoryExtractionShowsTextOrSaysWhyNot)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    OpenWindow({MakeSampleZip()});
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    auto open = [&](const char *name) {
+        SelectRow(form, RowOf(form, name));
+        return CloseNextModal([&] { form->Viewer->OpenInMemory(); });
+    };
+
+    EXPECT_TRUE(open("prog.exe").isEmpty());
+    EXPECT_TRUE(open("empty.txt").isEmpty());
+    EXPECT_EQ(messages, (QStringList{QStringLiteral("実行形式ファイルが選択されました\n内容の閲覧はできません"),
+                                     QStringLiteral("メモリ展開したデータがありませんでした\n内容の閲覧はできません")}));
+    // Each box came with the message sound.
+    EXPECT_EQ(Count(QStringLiteral("msg.wav")), 1 + 2);
+
+    messages.clear();
+    EXPECT_EQ(open("readme.txt"), QStringLiteral("テキストビューア [readme.txt]"));
+    EXPECT_TRUE(messages.isEmpty());
+    // Double-clicking a file row opens it the same way, with the click sound.
+    SelectFolder(form, QStringLiteral("docs/sub"));
+    const QRect rect = form->ListFileView->visualRect(form->ListModel->index(0, 0));
+    form->ListFileView->setFocus();
+    const int clicks = Count(QStringLiteral("clk.wav"));
+    const QString title = CloseNextModal([&] {
+        QTest::mouseDClick(form->ListFileView->viewport(), Qt::LeftButton, {}, rect.center());
+    });
+    EXPECT_EQ(title, QStringLiteral("テキストビューア [docs/sub/note.txt]"));
+    EXPECT_GT(Count(QStringLiteral("clk.wav")), clicks);
+}
+
+TEST_F(ViewerTest, MemoryExtractionOfLibraryWithoutItSaysSo)
+{
+    REQUIRE_LIBRARY("cab32.so");
+    const QString src = tmp.filePath(QStringLiteral("cabsrc"));
+    WriteFile(src + QStringLiteral("/hello.txt"), "hello\r\n");
+    const QString cab = tmp.filePath(QStringLiteral("x.cab"));
+    QProcess gcab;
+    gcab.setWorkingDirectory(src);
+    gcab.start(QStringLiteral("gcab"), {QStringLiteral("-c"), cab, QStringLiteral("hello.txt")});
+    ASSERT_TRUE(gcab.waitForFinished(30000));
+    ASSERT_EQ(gcab.exitCode(), 0);
+    OpenWindow({cab});
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    SelectRow(form, RowOf(form, "hello.txt"));
+    form->Viewer->OpenInMemory();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("メモリ展開ができませんでした\n\n内容の閲覧はできません\n\n"
+                                                   "CAB32.DLLではメモリー展開がサポートされていません")});
+}
+
+TEST_F(ViewerTest, DiskExtractionAsksThenExtractsFlatIntoThePrivateFolder)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    OpenWindow({MakeSampleZip()});
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    SelectFolder(form, QStringLiteral("docs/sub"));
+    SelectRow(form, RowOf(form, "note.txt"));
+    const QString dest = work + QStringLiteral("/KelmoraTemp");
+
+    answer = QMessageBox::No;
+    form->Viewer->OpenOnDisk();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0], QStringLiteral("このファイルを\n%1\nに解凍して関連付けられたアプリケーションで開きます。\n\n"
+                                          "セキュリティは保証されません。\n\n実行しますか？")
+                               .arg(work));
+    EXPECT_FALSE(QFileInfo::exists(dest));
+    EXPECT_TRUE(opened.urls.isEmpty());
+
+    answer = QMessageBox::Yes;
+    messages.clear();
+    form->Viewer->OpenOnDisk();
+    EXPECT_EQ(messages.size(), 1);   // the question only
+    QFile note(dest + QStringLiteral("/note.txt"));
+    ASSERT_TRUE(note.open(QIODevice::ReadOnly));
+    EXPECT_EQ(note.readAll(), QByteArray("note text\r\n"));
+    EXPECT_FALSE(QFileInfo::exists(dest + QStringLiteral("/docs")));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(dest).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    ASSERT_EQ(opened.urls.size(), 1);
+    EXPECT_EQ(opened.urls[0], QUrl::fromLocalFile(dest + QStringLiteral("/note.txt")));
+
+    // At the end of the program the folder goes with everything in it.
+    RemoveExtractFolder();
+    EXPECT_FALSE(QFileInfo::exists(dest));
+}
+
+TEST_F(ViewerTest, HostileExtractionFolderIsRefusedAndKept)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    OpenWindow({MakeSampleZip()});
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    SelectRow(form, RowOf(form, "readme.txt"));
+    const QString target = tmp.filePath(QStringLiteral("victim"));
+    ASSERT_TRUE(QDir().mkpath(target));
+    WriteFile(target + QStringLiteral("/keep.txt"), "keep");
+    ASSERT_TRUE(QFile::link(target, work + QStringLiteral("/KelmoraTemp")));
+
+    form->Viewer->OpenOnDisk();
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[1], QStringLiteral("作業用フォルダが作成できませんでした"));
+    EXPECT_FALSE(QFileInfo::exists(target + QStringLiteral("/readme.txt")));
+    EXPECT_TRUE(opened.urls.isEmpty());
+
+    RemoveExtractFolder();
+    EXPECT_TRUE(QFileInfo(work + QStringLiteral("/KelmoraTemp")).isSymLink());
+    EXPECT_TRUE(QFileInfo::exists(target + QStringLiteral("/keep.txt")));
+}
+
+TEST_F(ViewerTest, NoWorkFolderSettingRefusesWithoutAsking)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    const QString archive = MakeSampleZip();
+    AppIniData()->Item(QStringLiteral("General"), QStringLiteral("WorkFolder"))->SetDefault(QString());
+    OpenWindow({archive});
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    SelectRow(form, RowOf(form, "readme.txt"));
+    form->Viewer->OpenOnDisk();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("作業用フォルダが作成できませんでした")});
+}
+
+TEST_F(ViewerTest, HeadingClicksSortAscendingThenDescending)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    QByteArray big(1000000, 'x');
+    for (int i = 0; i < big.size(); i += 7)
+        big[i] = char('a' + i % 26);
+    OpenWindow({MakeZip(QStringLiteral("sizes.zip"), {{QStringLiteral("a.bin"), QByteArray(1200, 'a')},
+                                                       {QStringLiteral("B.bin"), "12345"},
+                                                       {QStringLiteral("c.bin"), big},
+                                                       {QStringLiteral("d.bin"), QByteArray(30, 'd')},
+                                                       {QStringLiteral("zdir/inner.txt"), "in"}})});
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    QHeaderView *header = form->ListFileView->header();
+    auto clickHeading = [&](int column) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 10, header->height() / 2));
+    };
+    auto names = [&] {
+        QStringList out;
+        for (int r = 0; r < form->ListModel->rowCount(); ++r)
+            out << QString::fromStdString(form->ListModel->CellText(r, 0));
+        return out;
+    };
+
+    EXPECT_EQ(header->sectionSize(0), 150);
+    EXPECT_EQ(form->ListModel->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
+              QStringLiteral("オリジナルサイズ"));
+    clickHeading(1);
+    // The folder row has no size text and comes first.
+    EXPECT_EQ(names(), (QStringList{"zdir", "B.bin", "d.bin", "a.bin", "c.bin"}));
+    EXPECT_EQ(form->ListModel->CellText(4, 1), " 1,000,000");
+    clickHeading(1);
+    EXPECT_EQ(names(), (QStringList{"c.bin", "a.bin", "d.bin", "B.bin", "zdir"}));
+    // Another column starts ascending; names compare without regard to A-Z case.
+    clickHeading(0);
+    EXPECT_EQ(names(), (QStringList{"a.bin", "B.bin", "c.bin", "d.bin", "zdir"}));
+    // The selection stays on its entry through a sort.
+    SelectRow(form, RowOf(form, "c.bin"));
+    clickHeading(0);
+    EXPECT_EQ(form->SelectedEntry()->Name, "c.bin");
+}
+
+TEST_F(ViewerTest, RootOfTreeOffersDesktopMenuForTheArchiveOnly)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    const QString archive = MakeSampleZip();
+    OpenWindow({archive});
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    QTreeWidget *tree = form->TreeArcFile;
+    const QPoint rootPos = tree->visualItemRect(tree->topLevelItem(0)).center();
+    QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, rootPos);
+    QMenu *menu = form->LxContextPopup1()->Menu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(menu->isVisible());
+    QStringList captions;
+    for (QAction *a : menu->actions())
+        captions << a->text();
+    EXPECT_EQ(captions, (QStringList{QStringLiteral("既定のアプリケーションで開く"), QStringLiteral("フォルダを開く"),
+                                     QStringLiteral("パスをコピー")}));
+    menu->actions().at(0)->trigger();
+    ASSERT_EQ(opened.urls.size(), 1);
+    EXPECT_EQ(opened.urls[0], QUrl::fromLocalFile(archive));
+    menu->close();
+
+    // A sub-folder gets no menu.
+    SelectFolder(form, QStringLiteral("docs"));
+    QMenu *before = form->LxContextPopup1()->Menu();
+    QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(tree->currentItem()).center());
+    EXPECT_EQ(form->LxContextPopup1()->Menu(), before);
+    EXPECT_FALSE(before->isVisible());
+}
+
+} // namespace
+
+#include "ViewerTest.moc"
