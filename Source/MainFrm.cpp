@@ -217,7 +217,7 @@ void TFormMain::CreateMenus()
     file->addSeparator();
     file->addAction(ActQuit);
 
-    QMenu *view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    QMenu *view = menuBar()->addMenu(QStringLiteral("表示"));
     view->addAction(ActDitailShow);
     view->addAction(ActIconShow);
     view->addSeparator();
@@ -231,7 +231,7 @@ void TFormMain::CreateMenus()
     options->addAction(ActOptionEdit);
     options->addAction(ActPrevOpt);
 
-    QMenu *version = menuBar()->addMenu(QStringLiteral("バージョン(&H)"));
+    QMenu *version = menuBar()->addMenu(QStringLiteral("バージョン"));
     version->addAction(ActVersionInfo);
 }
 
