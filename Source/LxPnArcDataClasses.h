@@ -97,7 +97,8 @@ public:
     // The first folder named exactly Name (case-sensitive), or null. Constant time: an
     // archive may hold thousands of folders side by side.
     TLxArcFolderItem *FindByName(std::string_view Name) const;
-    // A new folder named Name, appended.
+    // A new folder named Name, appended. The name is fixed from here on: FindByName's index
+    // refers to it.
     TLxArcFolderItem *Add(std::string_view Name = {});
     void Clear();
 
