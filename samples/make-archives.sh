@@ -24,7 +24,7 @@ while IFS='|' read -r from to enc; do
   fi
   TZ=Asia/Tokyo touch -t "$stamp" "$stage/$to"
 done <<'LIST'
-readme-ja.txt|はじめにお読みください.txt|CP932
+readme-ja.txt|お読みください.txt|CP932
 README.txt|README.txt|UTF-8
 poem-sjis.txt|文書/枕草子.txt|CP932
 memo-eucjp.txt|文書/メモ(EUC-JP).txt|EUC-JP
@@ -32,7 +32,7 @@ note-utf8.txt|文書/ノート(UTF-8).txt|UTF-8
 hello.c|ソース/hello.c|UTF-8
 LIST
 
-files="はじめにお読みください.txt README.txt 文書/枕草子.txt 文書/メモ(EUC-JP).txt 文書/ノート(UTF-8).txt ソース/hello.c"
+files="お読みください.txt README.txt 文書/枕草子.txt 文書/メモ(EUC-JP).txt 文書/ノート(UTF-8).txt ソース/hello.c"
 
 # jlha writes "?" for every non-ASCII name unless told the encoding; Java reads the UTF-8
 # names from the disk only under a UTF-8 locale.
