@@ -2,7 +2,6 @@
 
 #include "platform/Cp932.h"
 
-#include <ctime>
 
 namespace tovik::codecs {
 
@@ -37,17 +36,6 @@ std::string Utf16LeToCp932(std::string_view bytes)
         text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                              (static_cast<unsigned char>(bytes[i + 1]) << 8)));
     return platform::Utf16ToCp932(text);
-}
-
-void UnixTimeToDos(int64_t seconds, uint16_t &date, uint16_t &time)
-{
-    date = time = 0;
-    std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm tm {};
-    if (!localtime_r(&t, &tm) || tm.tm_year < 80 || tm.tm_year > 207)
-        return;
-    date = static_cast<uint16_t>(((tm.tm_year - 80) << 9) | ((tm.tm_mon + 1) << 5) | tm.tm_mday);
-    time = static_cast<uint16_t>((tm.tm_hour << 11) | (tm.tm_min << 5) | (tm.tm_sec / 2));
 }
 
 } // namespace tovik::codecs

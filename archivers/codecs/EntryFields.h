@@ -20,10 +20,6 @@ std::string StoredNameToCp932(std::string_view raw, bool utf8 = false);
 // UTF-16LE bytes (an odd trailing byte is ignored) to CP932.
 std::string Utf16LeToCp932(std::string_view bytes);
 
-// Seconds since 1970 (UTC) as an MS-DOS date and time in local time; 0 and 0 before 1980 or
-// after 2107.
-void UnixTimeToDos(int64_t seconds, uint16_t &date, uint16_t &time);
-
 } // namespace tovik::codecs
 
 #endif

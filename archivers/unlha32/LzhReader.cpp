@@ -7,6 +7,7 @@
 #include "archivers/codecs/StaticHuffmanDecoder.h"
 #include "archivers/codecs/StoredDecoder.h"
 #include "archive/LxArcDefine.h"
+#include "archivers/common/DosTime.h"
 
 #include <algorithm>
 #include <cstring>
@@ -299,7 +300,7 @@ Parse parseHeader(ArchiveFile &file, uint64_t off, bool strict, Header &h)
         dosDate = static_cast<uint16_t>(stamp >> 16);
         attr = base[19];
     } else {
-        codecs::UnixTimeToDos(le32(base + 15), dosDate, dosTime);
+        archivers::UnixTimeToDos(static_cast<std::time_t>(le32(base + 15)), dosDate, dosTime);
         attr = LX_FA_ARCH;
     }
     if (f.hasAttr)
@@ -403,10 +404,11 @@ ReadError LzhReader::extract(std::size_t index, const DataSink &sink)
     uint16_t crc = 0;
     uint64_t produced = 0;
     bool stopped = false;
+    // A sink that is full exactly at the entry's end still gets the CRC verdict.
     DataSink checked = [&](const uint8_t *p, std::size_t n) {
         crc = codecs::Crc16(crc, p, n);
         produced += n;
-        if (!sink(p, n)) {
+        if (!sink(p, n) && produced < d.original) {
             stopped = true;
             return false;
         }
