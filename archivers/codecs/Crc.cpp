@@ -6,11 +6,11 @@ namespace tovik::codecs {
 
 namespace {
 
-// Slicing-by-4 tables: both checksums run over every decoded byte, so they must keep up with
+// Slicing-by-8 tables: both checksums run over every decoded byte, so they must keep up with
 // the decoders.
 template <typename T, T Poly>
 struct Tables {
-    std::array<std::array<T, 256>, 4> t{};
+    std::array<std::array<T, 256>, 8> t{};
     Tables()
     {
         for (unsigned i = 0; i < 256; ++i) {
@@ -20,7 +20,7 @@ struct Tables {
             t[0][i] = c;
         }
         for (unsigned i = 0; i < 256; ++i)
-            for (int s = 1; s < 4; ++s)
+            for (int s = 1; s < 8; ++s)
                 t[s][i] = static_cast<T>((t[s - 1][i] >> 8) ^ t[0][t[s - 1][i] & 0xFF]);
     }
 };
@@ -43,11 +43,12 @@ uint16_t Crc16(uint16_t crc, const uint8_t *data, std::size_t size)
 {
     const auto &t = crc16Tables().t;
     uint32_t c = crc;
-    while (size >= 4) {
+    while (size >= 8) {
         c ^= static_cast<uint32_t>(data[0]) | (static_cast<uint32_t>(data[1]) << 8);
-        c = t[3][c & 0xFF] ^ t[2][(c >> 8) & 0xFF] ^ t[1][data[2]] ^ t[0][data[3]];
-        data += 4;
-        size -= 4;
+        c = t[7][c & 0xFF] ^ t[6][(c >> 8) & 0xFF] ^ t[5][data[2]] ^ t[4][data[3]] ^ t[3][data[4]] ^
+            t[2][data[5]] ^ t[1][data[6]] ^ t[0][data[7]];
+        data += 8;
+        size -= 8;
     }
     while (size--)
         c = (c >> 8) ^ t[0][(c ^ *data++) & 0xFF];
@@ -58,12 +59,13 @@ uint32_t Crc32(uint32_t crc, const uint8_t *data, std::size_t size)
 {
     const auto &t = crc32Tables().t;
     uint32_t c = ~crc;
-    while (size >= 4) {
+    while (size >= 8) {
         c ^= static_cast<uint32_t>(data[0]) | (static_cast<uint32_t>(data[1]) << 8) |
              (static_cast<uint32_t>(data[2]) << 16) | (static_cast<uint32_t>(data[3]) << 24);
-        c = t[3][c & 0xFF] ^ t[2][(c >> 8) & 0xFF] ^ t[1][(c >> 16) & 0xFF] ^ t[0][c >> 24];
-        data += 4;
-        size -= 4;
+        c = t[7][c & 0xFF] ^ t[6][(c >> 8) & 0xFF] ^ t[5][(c >> 16) & 0xFF] ^ t[4][c >> 24] ^ t[3][data[4]] ^
+            t[2][data[5]] ^ t[1][data[6]] ^ t[0][data[7]];
+        data += 8;
+        size -= 8;
     }
     while (size--)
         c = (c >> 8) ^ t[0][(c ^ *data++) & 0xFF];

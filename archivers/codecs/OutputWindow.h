@@ -47,7 +47,9 @@ public:
         if (pos_ + length < size_ && src + length < size_) {
             uint8_t *d = buf_.get() + pos_;
             const uint8_t *s = buf_.get() + src;
-            if (distance >= 8 && length >= 8) {
+            if (distance == 1) {
+                __builtin_memset(d, s[0], length); // a run of one byte
+            } else if (distance >= 8 && length >= 8) {
                 // Non-overlapping in 8-byte steps: the common long match.
                 std::size_t i = 0;
                 for (; i + 8 <= length; i += 8)

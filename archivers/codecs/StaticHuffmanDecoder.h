@@ -12,7 +12,6 @@ struct StaticHuffmanParams {
     unsigned dictionaryBits;   // history the coder may refer to (13 for -lh5-, 16 for -lh7-)
     unsigned positionCodes;    // most position codes a block may define
     unsigned positionBits;     // bits of the position-code count field
-    bool lhark = false;        // the LHARK variant of -lh7-: longer matches, finer positions
 };
 
 StaticHuffmanParams LzhStaticParams(char methodDigit); // '4' '5' '6' '7' 'x'

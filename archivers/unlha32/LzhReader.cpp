@@ -396,7 +396,8 @@ ReadError LzhReader::extract(std::size_t index, const DataSink &sink)
     if (index >= data_.size())
         return ReadError::NotFound;
     const Data &d = data_[index];
-    if (d.link)
+    // Links are never created; the LHARK coder (which reuses "-lh7-") has no decoder here.
+    if (d.link || d.lhark)
         return ReadError::Unsupported;
     if (!d.hasData)
         return ReadError::None;
@@ -422,9 +423,7 @@ ReadError LzhReader::extract(std::size_t index, const DataSink &sink)
     else if (m == "-lh1-")
         err = codecs::DecodeDynamicHuffman(in, d.original, checked);
     else if (m == "-lh4-" || m == "-lh5-" || m == "-lh6-" || m == "-lh7-" || m == "-lhx-") {
-        codecs::StaticHuffmanParams params = codecs::LzhStaticParams(m[3]);
-        params.lhark = d.lhark;
-        err = codecs::DecodeStaticHuffman(in, params, d.original, checked);
+        err = codecs::DecodeStaticHuffman(in, codecs::LzhStaticParams(m[3]), d.original, checked);
     } else if (m == "-lzs-")
         err = codecs::DecodeLzs(in, d.original, checked);
     else if (m == "-lz5-")

@@ -38,7 +38,7 @@ private:
         char method[6] = {};
         bool hasData = true;        // false for folders
         bool link = false;          // a symbolic link: listed, never extracted
-        bool lhark = false;         // -lh7- that may be the LHARK variant (level 1, OS ' ')
+        bool lhark = false;         // LHARK's "-lh7-" (level 1, OS ' '): another coder
     };
 
     codecs::ArchiveFile file_;
