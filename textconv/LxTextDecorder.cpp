@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
+#include <cstring>
 #include <fstream>
 #include <istream>
 #include <iterator>
@@ -104,39 +106,47 @@ inline void AppendJisAsSjis(unsigned j1, unsigned j2, std::string &out)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Per-character rules of each decoder. Peek appends the character at c to out (nothing at the
-// end of the text) and may move c to the character's last byte; Next moves on. Neither ever
-// moves past the closing zero, nor looks further than the byte after a non-zero byte.
+// Per-character rules of each decoder, over the text [c, End). Bytes from End on read as zero,
+// which ends the text just as a zero byte inside it does; no rule moves c past End.
+// Peek appends the character at c to out (nothing at the end of the text) and may move c to the
+// character's last byte; Next moves on.
 
-struct SjisRule {
-    void Peek(const uint8_t *&c, std::string &out) const
-    {
-        if (*c)
-            out += static_cast<char>(*c);
-    }
+struct ByteRule {
+    const uint8_t *End;
+    uint8_t At(const uint8_t *c, size_t k) const { return k < static_cast<size_t>(End - c) ? c[k] : 0; }
+    bool AtEnd(const uint8_t *c) const { return c >= End || *c == 0; }
     void Next(const uint8_t *&c) const
     {
-        if (*c)
+        if (!AtEnd(c))
             ++c;
     }
 };
 
-struct EucRule : SjisRule {
+struct SjisRule : ByteRule {
     void Peek(const uint8_t *&c, std::string &out) const
     {
-        uint8_t b = *c;
-        if (b == 0)
+        if (!AtEnd(c))
+            out += static_cast<char>(*c);
+    }
+};
+
+struct EucRule : ByteRule {
+    void Peek(const uint8_t *&c, std::string &out) const
+    {
+        if (AtEnd(c))
             return;
-        if (b >= 0xA1 && b <= 0xFE && c[1] != 0) {
-            AppendJisAsSjis(b & 0x7F, c[1] & 0x7F, out);
+        const uint8_t b = *c;
+        const uint8_t b1 = At(c, 1);
+        if (b >= 0xA1 && b <= 0xFE && b1 != 0) {
+            AppendJisAsSjis(b & 0x7F, b1 & 0x7F, out);
             ++c;
-        } else if (b == 0x8E && c[1] >= 0xA1 && c[1] <= 0xDF) {
-            out += static_cast<char>(c[1]);
+        } else if (b == 0x8E && b1 >= 0xA1 && b1 <= 0xDF) {
+            out += static_cast<char>(b1);
             ++c;
-        } else if (b == 0x8F && c[1] >= 0xA1 && c[1] <= 0xFE && c[2] >= 0xA1 && c[2] <= 0xFE) {
+        } else if (b == 0x8F && b1 >= 0xA1 && b1 <= 0xFE && At(c, 2) >= 0xA1 && At(c, 2) <= 0xFE) {
             // The three-byte form is one character. Passed through, 8F would be a Shift_JIS lead
             // byte and swallow the first byte of the next character.
-            AppendEucJis0212(c[1], c[2], out);
+            AppendEucJis0212(b1, At(c, 2), out);
             c += 2;
         } else if (b >= 0x81 && b <= 0x9F) {
             // A stray byte that Shift_JIS reads as a lead byte: shown as "?" for the same reason.
@@ -147,30 +157,30 @@ struct EucRule : SjisRule {
     }
 };
 
-struct JisRule : SjisRule {
+struct JisRule : ByteRule {
     uint8_t &TwoByteMode;
     void Peek(const uint8_t *&c, std::string &out) const
     {
-        // Every escape sequence counts as three bytes; only ESC "$" enters two-byte mode.
-        while (*c == 0x1B) {
-            TwoByteMode = c[1] == '$';
-            if (c[1] == 0) {
+        // Every escape sequence counts as three bytes; only ESC "$" enters two-byte mode. One
+        // cut short by the end of the text ends it.
+        while (At(c, 0) == 0x1B) {
+            TwoByteMode = At(c, 1) == '$';
+            if (At(c, 1) == 0) {
                 c += 1;
                 break;
             }
-            if (c[2] == 0) {
+            if (At(c, 2) == 0) {
                 c += 2;
                 break;
             }
             c += 3;
         }
-        uint8_t b = *c;
-        if (b == 0)
+        if (AtEnd(c))
             return;
         if (!TwoByteMode) {
-            out += static_cast<char>(b);
-        } else if (c[1] != 0) {
-            AppendJisAsSjis(b, c[1], out);
+            out += static_cast<char>(*c);
+        } else if (At(c, 1) != 0) {
+            AppendJisAsSjis(*c, c[1], out);
             ++c;
         } else {
             out += '?'; // half a character at the end of the text
@@ -178,14 +188,13 @@ struct JisRule : SjisRule {
     }
 };
 
-struct Utf5Rule {
+struct Utf5Rule : ByteRule {
     void Peek(const uint8_t *&c, std::string &out) const
     {
-        uint8_t b = *c;
-        if (b == 0)
+        if (AtEnd(c))
             return;
-        unsigned value = static_cast<uint16_t>(b - 0x47);
-        for (const uint8_t *p = c + 1; *p != 0 && *p <= 0x46; ++p) {
+        unsigned value = static_cast<uint16_t>(*c - 0x47);
+        for (const uint8_t *p = c + 1; !AtEnd(p) && *p <= 0x46; ++p) {
             int digit = (*p >= '0' && *p <= '9') ? *p - '0' : *p - 'A' + 10;
             value = static_cast<uint16_t>(value * 16 + digit);
         }
@@ -193,28 +202,28 @@ struct Utf5Rule {
     }
     void Next(const uint8_t *&c) const
     {
-        if (*c)
+        if (!AtEnd(c))
             ++c;
-        while (*c != 0 && *c < 0x47)
+        while (!AtEnd(c) && *c < 0x47)
             ++c;
     }
 };
 
-struct Utf8Rule : SjisRule {
+struct Utf8Rule : ByteRule {
     void Peek(const uint8_t *&c, std::string &out) const
     {
-        uint8_t b = *c;
-        if (b == 0)
+        if (AtEnd(c))
             return;
+        const uint8_t b = *c;
         if (b < 0x80) {
             out += static_cast<char>(b);
             return;
         }
         if (b < 0xC0 || b >= 0xF8)
             return; // a stray continuation byte or no lead at all: dropped
-        int need = b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
-        for (int k = 1; k <= need; ++k) {
-            if (c[k] == 0) {
+        const size_t need = b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
+        for (size_t k = 1; k <= need; ++k) {
+            if (At(c, k) == 0) {
                 // Cut short by the end of the text: one "?" for the bytes there are.
                 out += '?';
                 c += k - 1;
@@ -232,45 +241,79 @@ struct Utf8Rule : SjisRule {
     }
 };
 
+// 16-bit units in little-endian order over [c, End), End even with the start.
 struct Utf16Rule {
+    const uint8_t *End;
     bool BigEndian;
-    void Peek(const char16_t *&c, std::string &out) const
+    static char16_t Unit(const uint8_t *c) { return static_cast<char16_t>(c[0] | (c[1] << 8)); }
+    bool AtEnd(const uint8_t *c) const { return c >= End || Unit(c) == 0; }
+    void Peek(const uint8_t *&c, std::string &out) const
     {
-        char16_t unit = *c;
-        if (unit == 0)
+        if (AtEnd(c))
             return;
+        char16_t unit = Unit(c);
         if (BigEndian)
             unit = static_cast<char16_t>((unit >> 8) | (unit << 8));
         AppendUnit(unit, out);
     }
-    void Next(const char16_t *&c) const
+    void Next(const uint8_t *&c) const
     {
-        if (*c)
-            ++c;
+        if (!AtEnd(c))
+            c += 2;
     }
 };
 
-// The line loop of the decoders with the rules inlined: the same steps as ReadLine and
-// LoadFromStream, but the characters go straight into out.
-template <class Unit, class Rule>
-void RunLines(const Rule &rule, const Unit *&lineStart, const Unit *&current, std::string &out)
+// Adds one decoded line to lines as loading the decoded text (lines joined by CR LF) would:
+// a break inside the line (ISO-2022-JP pairs outside the JIS rows can make CR and LF bytes)
+// splits it, and the last line adds nothing when it is empty.
+void AddDecodedLine(TEditStringList *lines, std::string_view line, bool last)
 {
-    while (*lineStart != 0) {
-        const Unit *c = lineStart;
+    if (!std::memchr(line.data(), '\r', line.size()) && !std::memchr(line.data(), '\n', line.size())) {
+        if (!last || !line.empty())
+            lines->AddObject(line, nullptr);
+        return;
+    }
+    if (last) {
+        for (std::string_view piece : SplitTextLines(line))
+            lines->AddObject(piece, nullptr);
+        return;
+    }
+    // Followed by CR LF: every break inside starts one more line, an empty one included.
+    size_t start = 0;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (line[i] != '\r' && line[i] != '\n')
+            continue;
+        lines->AddObject(line.substr(start, i - start), nullptr);
+        if (line[i] == '\r' && i + 1 < line.size() && line[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    lines->AddObject(line.substr(start), nullptr);
+}
+
+// The line loop of the decoders with the rules inlined: the same steps as ReadLine and
+// LoadFromStream, with each line going straight into the line store.
+template <class Rule>
+void RunLines(const Rule &rule, const uint8_t *&lineStart, const uint8_t *&current, TEditStringList *lines)
+{
+    std::string line;
+    while (!rule.AtEnd(lineStart)) {
+        line.clear();
+        const uint8_t *c = lineStart;
         for (;;) {
-            size_t mark = out.size();
-            rule.Peek(c, out);
+            size_t mark = line.size();
+            rule.Peek(c, line);
             rule.Next(c);
-            if (out.size() == mark + 1 && (out[mark] == '\r' || out[mark] == '\n')) {
-                char end = out[mark];
-                out.resize(mark);
+            if (line.size() == mark + 1 && (line[mark] == '\r' || line[mark] == '\n')) {
+                char end = line[mark];
+                line.resize(mark);
                 if (end == '\r') {
                     // CR LF is one line end. Anything else after CR stays for the next line,
                     // whole: the look ahead must not leave c inside a character.
-                    const Unit *save = c;
-                    rule.Peek(c, out);
-                    bool lf = out.size() == mark + 1 && out[mark] == '\n';
-                    out.resize(mark);
+                    const uint8_t *save = c;
+                    rule.Peek(c, line);
+                    bool lf = line.size() == mark + 1 && line[mark] == '\n';
+                    line.resize(mark);
                     if (lf)
                         rule.Next(c);
                     else
@@ -278,16 +321,54 @@ void RunLines(const Rule &rule, const Unit *&lineStart, const Unit *&current, st
                 }
                 break;
             }
-            if (*c == 0)
+            if (rule.AtEnd(c))
                 break;
         }
         lineStart = c;
-        if (*c != 0)
-            out += "\r\n";
+        current = c;
+        AddDecodedLine(lines, line, rule.AtEnd(c));
     }
     current = lineStart;
 }
 
+// Lines in a text, counted generously so that the line store is sized once.
+int CountLineBreaks(const void *data, size_t size)
+{
+    const auto *p = static_cast<const char *>(data);
+    const char *end = p + size;
+    size_t count = 0;
+    while (p < end) {
+        const void *hit = std::memchr(p, '\n', static_cast<size_t>(end - p));
+        if (!hit)
+            break;
+        ++count;
+        p = static_cast<const char *>(hit) + 1;
+    }
+    return static_cast<int>(std::min<size_t>(count + 1, 1u << 30));
+}
+
+// Replaces lines by what decode adds, inside one update. A failure to store the lines becomes
+// the load error; a failure while decoding passes on, the lines decoded so far staying.
+template <class Decode>
+void ReplaceLines(TEditStringList *lines, const std::string &fileName, int expectedLines, Decode decode)
+{
+    lines->BeginUpdate();
+    try {
+        lines->Clear();
+        if (!lines->Sorted())
+            lines->SetCapacity(expectedLines);
+        decode();
+    } catch (const EStringListError &) {
+        lines->EndUpdate();
+        throw ELxDecodeError("Error： LoadFromFile" + fileName);
+    } catch (...) {
+        lines->EndUpdate();
+        throw;
+    }
+    lines->EndUpdate();
+}
+
+// The rest of the stream from its current position.
 std::string ReadWholeStream(std::istream &stream)
 {
     std::string data;
@@ -295,8 +376,11 @@ std::string ReadWholeStream(std::istream &stream)
     if (start != std::streampos(-1) && stream.seekg(0, std::ios::end)) {
         std::streampos end = stream.tellg();
         stream.seekg(start);
-        if (end != std::streampos(-1) && end > start)
-            data.reserve(static_cast<size_t>(end - start));
+        if (end != std::streampos(-1) && end > start) {
+            data.resize(static_cast<size_t>(end - start));
+            stream.read(data.data(), static_cast<std::streamsize>(data.size()));
+            data.resize(static_cast<size_t>(stream.gcount()));
+        }
     }
     stream.clear();
     char buffer[65536];
@@ -364,8 +448,10 @@ void TLxDecorderBase::LoadFromFile(TEditStringList *lines)
 void TLxDecorderBase::LoadFromStream(std::istream &stream, TEditStringList *lines)
 {
     LoadLines({}, lines);
-    LoadLines(ReadWholeStream(stream), lines);
+    LoadFromBytes(ReadWholeStream(stream), lines);
 }
+
+void TLxDecorderBase::LoadFromBytes(std::string_view text, TEditStringList *lines) { LoadLines(text, lines); }
 
 // ---------------------------------------------------------------------------------------------
 
@@ -387,26 +473,20 @@ void TLxJPDecorder::LoadFromFile(TEditStringList *lines)
 void TLxJPDecorder::LoadFromStream(std::istream &stream, TEditStringList *lines)
 {
     Rewind(stream);
-    SetSource(ReadWholeStream(stream));
-    std::string out;
-    out.reserve(FText.size() + FText.size() / 8);
-    try {
-        DecodeRest(out);
-    } catch (...) {
-        LoadLines(out, lines);
-        throw;
-    }
-    LoadLines(out, lines);
+    FBuffer = ReadWholeStream(stream);
+    LoadFromBytes(FBuffer, lines);
+}
+
+void TLxJPDecorder::LoadFromBytes(std::string_view text, TEditStringList *lines)
+{
+    SetSource(text);
+    ReplaceLines(lines, FileName, CountLineBreaks(text.data(), text.size()), [&] { DecodeRest(lines); });
 }
 
 void TLxJPDecorder::SetSource(std::string_view text)
 {
-    std::vector<uint8_t> source;
-    source.reserve(text.size() + 1);
-    source.insert(source.end(), text.begin(), text.end());
-    source.push_back(0);
-    FText.swap(source);
-    TextStart = LineStart = Current = FText.data();
+    TextStart = LineStart = Current = reinterpret_cast<const uint8_t *>(text.data());
+    TextEnd = TextStart + text.size();
 }
 
 void TLxJPDecorder::ReadChar(std::string &ch)
@@ -418,12 +498,12 @@ void TLxJPDecorder::ReadChar(std::string &ch)
 void TLxJPDecorder::PeekChar(std::string &ch)
 {
     ch.clear();
-    SjisRule().Peek(Current, ch);
+    SjisRule {{TextEnd}}.Peek(Current, ch);
 }
 
-void TLxJPDecorder::Next() { SjisRule().Next(Current); }
+void TLxJPDecorder::Next() { SjisRule {{TextEnd}}.Next(Current); }
 
-bool TLxJPDecorder::AtEnd() { return Current == nullptr || *Current == 0; }
+bool TLxJPDecorder::AtEnd() { return ByteRule {TextEnd}.AtEnd(Current); }
 
 void TLxJPDecorder::ReadLine(std::string &line)
 {
@@ -463,10 +543,10 @@ std::string TLxJPDecorder::DecodeByLines()
     return out;
 }
 
-void TLxJPDecorder::DecodeRest(std::string &out)
+void TLxJPDecorder::DecodeRest(TEditStringList *lines)
 {
     if (LineStart)
-        RunLines(SjisRule(), LineStart, Current, out);
+        RunLines(SjisRule {{TextEnd}}, LineStart, Current, lines);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -479,13 +559,13 @@ std::unique_ptr<TLxDecorderBase> TLxEUCJPDecorder::Create(const std::string &fil
 void TLxEUCJPDecorder::PeekChar(std::string &ch)
 {
     ch.clear();
-    EucRule().Peek(Current, ch);
+    EucRule {{TextEnd}}.Peek(Current, ch);
 }
 
-void TLxEUCJPDecorder::DecodeRest(std::string &out)
+void TLxEUCJPDecorder::DecodeRest(TEditStringList *lines)
 {
     if (LineStart)
-        RunLines(EucRule(), LineStart, Current, out);
+        RunLines(EucRule {{TextEnd}}, LineStart, Current, lines);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -504,13 +584,13 @@ void TLxJISDecorder::SetSource(std::string_view text)
 void TLxJISDecorder::PeekChar(std::string &ch)
 {
     ch.clear();
-    JisRule {{}, TwoByteMode}.Peek(Current, ch);
+    JisRule {{TextEnd}, TwoByteMode}.Peek(Current, ch);
 }
 
-void TLxJISDecorder::DecodeRest(std::string &out)
+void TLxJISDecorder::DecodeRest(TEditStringList *lines)
 {
     if (LineStart)
-        RunLines(JisRule {{}, TwoByteMode}, LineStart, Current, out);
+        RunLines(JisRule {{TextEnd}, TwoByteMode}, LineStart, Current, lines);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -523,15 +603,15 @@ std::unique_ptr<TLxDecorderBase> TLxUTF5Decorder::Create(const std::string &file
 void TLxUTF5Decorder::PeekChar(std::string &ch)
 {
     ch.clear();
-    Utf5Rule().Peek(Current, ch);
+    Utf5Rule {{TextEnd}}.Peek(Current, ch);
 }
 
-void TLxUTF5Decorder::Next() { Utf5Rule().Next(Current); }
+void TLxUTF5Decorder::Next() { Utf5Rule {{TextEnd}}.Next(Current); }
 
-void TLxUTF5Decorder::DecodeRest(std::string &out)
+void TLxUTF5Decorder::DecodeRest(TEditStringList *lines)
 {
     if (LineStart)
-        RunLines(Utf5Rule(), LineStart, Current, out);
+        RunLines(Utf5Rule {{TextEnd}}, LineStart, Current, lines);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -544,22 +624,20 @@ std::unique_ptr<TLxDecorderBase> TLxUTF8Decorder::Create(const std::string &file
 void TLxUTF8Decorder::SetSource(std::string_view text)
 {
     TLxJPDecorder::SetSource(text);
-    if (FText[0] == 0xEF && FText[1] == 0xBB) {
-        size_t skip = std::min<size_t>(3, FText.size() - 1);
-        TextStart = LineStart = Current = FText.data() + skip;
-    }
+    if (text.size() >= 2 && TextStart[0] == 0xEF && TextStart[1] == 0xBB)
+        TextStart = LineStart = Current = TextStart + std::min<size_t>(3, text.size());
 }
 
 void TLxUTF8Decorder::PeekChar(std::string &ch)
 {
     ch.clear();
-    Utf8Rule().Peek(Current, ch);
+    Utf8Rule {{TextEnd}}.Peek(Current, ch);
 }
 
-void TLxUTF8Decorder::DecodeRest(std::string &out)
+void TLxUTF8Decorder::DecodeRest(TEditStringList *lines)
 {
     if (LineStart)
-        RunLines(Utf8Rule(), LineStart, Current, out);
+        RunLines(Utf8Rule {{TextEnd}}, LineStart, Current, lines);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -577,29 +655,21 @@ void TLxUnicodeDecorder::LoadFromFile(TEditStringList *lines)
 void TLxUnicodeDecorder::LoadFromStream(std::istream &stream, TEditStringList *lines)
 {
     Rewind(stream);
-    SetSource(ReadWholeStream(stream));
-    std::string out;
-    out.reserve(FText.size() * 2);
-    try {
-        DecodeRest(out);
-    } catch (...) {
-        LoadLines(out, lines);
-        throw;
-    }
-    LoadLines(out, lines);
+    FBuffer = ReadWholeStream(stream);
+    LoadFromBytes(FBuffer, lines);
+}
+
+void TLxUnicodeDecorder::LoadFromBytes(std::string_view text, TEditStringList *lines)
+{
+    SetSource(text);
+    ReplaceLines(lines, FileName, CountLineBreaks(text.data(), text.size()), [&] { DecodeRest(lines); });
 }
 
 void TLxUnicodeDecorder::SetSource(std::string_view text)
 {
-    size_t units = text.size() / 2;
-    std::vector<char16_t> source;
-    source.reserve(units + 1);
-    const auto *bytes = reinterpret_cast<const uint8_t *>(text.data());
-    for (size_t i = 0; i < units; ++i)
-        source.push_back(static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)));
-    source.push_back(0);
-    FText.swap(source);
-    TextStart = LineStart = Current = FText.data();
+    // An odd last byte is no unit.
+    TextStart = LineStart = Current = reinterpret_cast<const uint8_t *>(text.data());
+    TextEnd = TextStart + (text.size() & ~size_t(1));
 }
 
 void TLxUnicodeDecorder::ReadChar(std::u16string &ch)
@@ -611,17 +681,13 @@ void TLxUnicodeDecorder::ReadChar(std::u16string &ch)
 void TLxUnicodeDecorder::PeekChar(std::u16string &ch)
 {
     ch.clear();
-    if (Current && *Current)
-        ch += *Current;
+    if (!AtEnd())
+        ch += Utf16Rule::Unit(Current);
 }
 
-void TLxUnicodeDecorder::Next()
-{
-    if (Current && *Current)
-        ++Current;
-}
+void TLxUnicodeDecorder::Next() { Utf16Rule {TextEnd, false}.Next(Current); }
 
-bool TLxUnicodeDecorder::AtEnd() { return Current == nullptr || *Current == 0; }
+bool TLxUnicodeDecorder::AtEnd() { return Utf16Rule {TextEnd, false}.AtEnd(Current); }
 
 void TLxUnicodeDecorder::ReadLine(std::string &line)
 {
@@ -632,7 +698,7 @@ void TLxUnicodeDecorder::ReadLine(std::string &line)
         ReadChar(ch);
         if (ch == u"\r" || ch == u"\n") {
             if (ch == u"\r") {
-                const char16_t *save = Current;
+                const uint8_t *save = Current;
                 PeekChar(ch);
                 if (ch == u"\n")
                     Next();
@@ -662,10 +728,10 @@ std::string TLxUnicodeDecorder::DecodeByLines()
     return out;
 }
 
-void TLxUnicodeDecorder::DecodeRest(std::string &out)
+void TLxUnicodeDecorder::DecodeRest(TEditStringList *lines)
 {
     if (LineStart)
-        RunLines(Utf16Rule {false}, LineStart, Current, out);
+        RunLines(Utf16Rule {TextEnd, false}, LineStart, Current, lines);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -678,8 +744,8 @@ std::unique_ptr<TLxDecorderBase> TLxUTF16Decorder::Create(const std::string &fil
 void TLxUTF16Decorder::PeekChar(std::u16string &ch)
 {
     ch.clear();
-    if (Current && *Current) {
-        char16_t unit = *Current;
+    if (!AtEnd()) {
+        char16_t unit = Utf16Rule::Unit(Current);
         ch += BigEndian ? static_cast<char16_t>((unit >> 8) | (unit << 8)) : unit;
     }
 }
@@ -688,14 +754,14 @@ void TLxUTF16Decorder::SetSource(std::string_view text)
 {
     TLxUnicodeDecorder::SetSource(text);
     // The first unit is taken for the signature without looking at it.
-    if (HasBOM && FText.size() > 1)
-        TextStart = LineStart = Current = FText.data() + 1;
+    if (HasBOM && TextEnd > TextStart)
+        TextStart = LineStart = Current = TextStart + 2;
 }
 
-void TLxUTF16Decorder::DecodeRest(std::string &out)
+void TLxUTF16Decorder::DecodeRest(TEditStringList *lines)
 {
     if (LineStart)
-        RunLines(Utf16Rule {BigEndian != 0}, LineStart, Current, out);
+        RunLines(Utf16Rule {TextEnd, BigEndian != 0}, LineStart, Current, lines);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -41,6 +41,8 @@ public:
     virtual void LoadFromFile(TEditStringList *lines);
     // Clears lines and loads the stream from its current position.
     virtual void LoadFromStream(std::istream &stream, TEditStringList *lines);
+    // As LoadFromStream, for a whole text in memory.
+    virtual void LoadFromBytes(std::string_view text, TEditStringList *lines);
 
     std::string FileName;
     uint8_t BigEndian = 0;
@@ -51,8 +53,8 @@ protected:
     void LoadLines(std::string_view text, TEditStringList *lines) const;
 };
 
-// The byte-oriented decoders. The source is held with a zero byte after it, so that every look
-// at "the next byte" stays inside it; no operation moves Current past that zero.
+// The byte-oriented decoders. The text ends at its end or at a zero byte, whichever comes first;
+// no operation reads beyond the text or moves Current past its end.
 class TLxJPDecorder : public TLxDecorderBase {
 public:
     using TLxDecorderBase::TLxDecorderBase;
@@ -63,6 +65,7 @@ public:
     // Rewinds the stream, decodes all of it and replaces lines by the result. What was decoded
     // before an error is loaded all the same, then the error passes on.
     void LoadFromStream(std::istream &stream, TEditStringList *lines) override;
+    void LoadFromBytes(std::string_view text, TEditStringList *lines) override;
 
     // PeekChar, then Next.
     virtual void ReadChar(std::string &ch);
@@ -75,6 +78,7 @@ public:
     // The line from LineStart to the next line end (CR, LF or CR LF), converted; LineStart then
     // points after the line end.
     virtual void ReadLine(std::string &line);
+    // Points TextStart, LineStart and Current at text, which must outlive the decoding.
     virtual void SetSource(std::string_view text);
 
     // Decodes the source set by SetSource, one ReadLine per line, into lines joined by CR LF
@@ -82,11 +86,13 @@ public:
     std::string DecodeByLines();
 
 protected:
-    // Decodes from LineStart to the end of the text as DecodeByLines does, appending to out.
-    virtual void DecodeRest(std::string &out);
+    // Decodes from LineStart to the end of the text and adds the lines, giving the lines
+    // DecodeByLines gives (split at CR, LF and CR LF).
+    virtual void DecodeRest(TEditStringList *lines);
 
-    std::vector<uint8_t> FText; // the source and its closing zero
+    std::string FBuffer; // a stream's bytes while they are decoded
     const uint8_t *TextStart = nullptr;
+    const uint8_t *TextEnd = nullptr;
     const uint8_t *LineStart = nullptr;
     const uint8_t *Current = nullptr;
 };
@@ -98,7 +104,7 @@ public:
     void PeekChar(std::string &ch) override;
 
 protected:
-    void DecodeRest(std::string &out) override;
+    void DecodeRest(TEditStringList *lines) override;
 };
 
 class TLxJISDecorder : public TLxJPDecorder {
@@ -111,7 +117,7 @@ public:
     uint8_t TwoByteMode = 0; // set by ESC "$", cleared by any other escape; kept across lines
 
 protected:
-    void DecodeRest(std::string &out) override;
+    void DecodeRest(TEditStringList *lines) override;
 };
 
 class TLxUTF5Decorder : public TLxJPDecorder {
@@ -123,7 +129,7 @@ public:
     void Next() override;
 
 protected:
-    void DecodeRest(std::string &out) override;
+    void DecodeRest(TEditStringList *lines) override;
 };
 
 class TLxUTF8Decorder : public TLxJPDecorder {
@@ -135,17 +141,18 @@ public:
     void SetSource(std::string_view text) override;
 
 protected:
-    void DecodeRest(std::string &out) override;
+    void DecodeRest(TEditStringList *lines) override;
 };
 
-// The 16-bit decoders: the same operations over 16-bit units read in little-endian order.
-// The source is held with a zero unit after it; an odd last byte is ignored.
+// The 16-bit decoders: the same operations over 16-bit units read in little-endian order
+// (positions count bytes, two per unit). An odd last byte is ignored.
 class TLxUnicodeDecorder : public TLxDecorderBase {
 public:
     using TLxDecorderBase::TLxDecorderBase;
 
     void LoadFromFile(TEditStringList *lines) override;
     void LoadFromStream(std::istream &stream, TEditStringList *lines) override;
+    void LoadFromBytes(std::string_view text, TEditStringList *lines) override;
 
     virtual void ReadChar(std::u16string &ch);
     virtual void PeekChar(std::u16string &ch);
@@ -157,12 +164,13 @@ public:
     std::string DecodeByLines();
 
 protected:
-    virtual void DecodeRest(std::string &out);
+    virtual void DecodeRest(TEditStringList *lines);
 
-    std::vector<char16_t> FText;
-    const char16_t *TextStart = nullptr;
-    const char16_t *LineStart = nullptr;
-    const char16_t *Current = nullptr;
+    std::string FBuffer;
+    const uint8_t *TextStart = nullptr;
+    const uint8_t *TextEnd = nullptr;
+    const uint8_t *LineStart = nullptr;
+    const uint8_t *Current = nullptr;
 };
 
 class TLxUTF16Decorder : public TLxUnicodeDecorder {
@@ -175,7 +183,7 @@ public:
     void SetSource(std::string_view text) override;
 
 protected:
-    void DecodeRest(std::string &out) override;
+    void DecodeRest(TEditStringList *lines) override;
 };
 
 // Automatic detection of a text's character set.

@@ -5,7 +5,6 @@
 
 #include <QWidget>
 
-#include <sstream>
 #include <string>
 
 TLxTextConvertObj::TLxTextConvertObj(QWidget *messageParent)
@@ -22,18 +21,33 @@ TCharSetItem *TLxTextConvertObj::SelectCharSet(int32_t code)
     return CurrentCharSet;
 }
 
-bool TLxTextConvertObj::Convert(int32_t code, std::istream &stream, TEditStringList *lines)
+std::unique_ptr<TLxDecorderBase> TLxTextConvertObj::DecoderFor(int32_t code)
 {
     TCharSetItem *item = SelectCharSet(code);
     if (!item)
-        return false;
+        return nullptr;
     std::unique_ptr<TLxDecorderBase> decoder = item->CreateDecoder(std::string());
-    if (!decoder) {
+    if (!decoder)
         tovik::platform::ShowMessage(MessageParent, QString::fromUtf8("このファイルタイプは対応していません"),
                                      tovik::platform::MessageKind::Information);
+    return decoder;
+}
+
+bool TLxTextConvertObj::Convert(int32_t code, std::istream &stream, TEditStringList *lines)
+{
+    std::unique_ptr<TLxDecorderBase> decoder = DecoderFor(code);
+    if (!decoder)
         return false;
-    }
     decoder->LoadFromStream(stream, lines);
+    return true;
+}
+
+bool TLxTextConvertObj::Convert(int32_t code, std::string_view bytes, TEditStringList *lines)
+{
+    std::unique_ptr<TLxDecorderBase> decoder = DecoderFor(code);
+    if (!decoder)
+        return false;
+    decoder->LoadFromBytes(bytes, lines);
     return true;
 }
 
@@ -52,8 +66,7 @@ bool TLxTextFileConverter::Convert(int32_t code, std::istream &stream, TEditStri
 
 bool TLxTextFileConverter::Convert(int32_t code, std::string_view bytes, TEditStringList *lines)
 {
-    std::istringstream stream{std::string(bytes)};
-    return ConvertObj->Convert(code, stream, lines);
+    return ConvertObj->Convert(code, bytes, lines);
 }
 
 TCharSetItem *TLxTextFileConverter::CurrentCharSet() const { return ConvertObj->CurrentCharSet; }

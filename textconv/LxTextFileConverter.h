@@ -11,10 +11,12 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <string_view>
 
 class QWidget;
 class TEditStringList;
+class TLxDecorderBase;
 
 class TLxTextConvertObj {
 public:
@@ -32,10 +34,16 @@ public:
     // caller, with what was decoded before it already in lines. The Shift_JIS row reads the
     // stream from its current position, the others from its start.
     bool Convert(int32_t code, std::istream &stream, TEditStringList *lines);
+    // The same for a whole text in memory.
+    bool Convert(int32_t code, std::string_view bytes, TEditStringList *lines);
 
     TCharSetList *CharSets = nullptr;       // owned
     TCharSetItem *CurrentCharSet = nullptr; // a row of CharSets, or null
     QWidget *MessageParent = nullptr;
+
+private:
+    // The decoder for a conversion request, or null (after the message where one is due).
+    std::unique_ptr<TLxDecorderBase> DecoderFor(int32_t code);
 };
 
 // The converter as a component: freed with its owner.

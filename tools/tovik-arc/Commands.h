@@ -35,6 +35,8 @@ constexpr int kExitUsage = 2;     // wrong arguments
 int ListCommand(const Arguments &args);
 int LibsCommand(const Arguments &args);
 int TreeCommand(const Arguments &args);
+int DetectCommand(const Arguments &args);
+int DecodeCommand(const Arguments &args);
 
 // Prints "tovik-arc: <message>" (UTF-8) on standard error and answers kExitFailure.
 int Fail(std::string_view message);

@@ -11,6 +11,8 @@ const Command kCommands[] = {
     {"list", "ARCHIVE", "lists the entries of an archive, one tab-separated row each", ListCommand},
     {"tree", "ARCHIVE", "shows the folder tree and list rows as the viewer builds them", TreeCommand},
     {"libs", "", "lists the known archiver libraries and where they are installed", LibsCommand},
+    {"detect", "FILE", "names the character set of a text: code, name, line-end kind, certainty", DetectCommand},
+    {"decode", "[--cp932] FILE [CODE]", "shows a text as the viewer's lines (CODE 0 or absent: detected)", DecodeCommand},
 };
 
 void PrintHelp(FILE *to)
