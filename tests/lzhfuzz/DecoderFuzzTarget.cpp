@@ -1,0 +1,7 @@
+// libFuzzer entry point: FuzzDecoders.
+#include "ReaderFuzzTargets.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size)
+{
+    return tovik::fuzz::FuzzDecoders(data, size);
+}
