@@ -125,8 +125,8 @@ TEST_F(ArcInfoTest, BuiltLibrariesAreListedWithFolderAndVersion)
         EXPECT_EQ(Cell(grid, r, 0), expected[r]) << r;
         EXPECT_EQ(QDir(Cell(grid, r, 2)).canonicalPath(), canonical) << r;
         EXPECT_FALSE(Cell(grid, r, 3).isEmpty()) << r;
-        // The folder column grows to show the path whole.
-        EXPECT_GE(grid->columnWidth(2), grid->fontMetrics().horizontalAdvance(Cell(grid, r, 2))) << r;
+        // The folder column grows to show the path whole (up to 520 pixels).
+        EXPECT_GE(grid->columnWidth(2), std::min(512, grid->fontMetrics().horizontalAdvance(Cell(grid, r, 2)))) << r;
     }
 
     form.CheckBox1->click();
