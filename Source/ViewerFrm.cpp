@@ -573,12 +573,14 @@ TFormViewer::TFormViewer(QWidget *parent)
     ListFileView->setFrameShape(QFrame::NoFrame);
     ListFileView->setContextMenuPolicy(Qt::CustomContextMenu);
     ListFileView->installEventFilter(this);
+    ListFileView->viewport()->installEventFilter(this);
     const int widths[] = {150, 80, 80, 50, 100, 80, 60, 100};
     QHeaderView *header = ListFileView->header();
     header->setStretchLastSection(true);
     header->setSectionsMovable(false);
+    // A caption wider than its column at this font (the Japanese ones are) widens it.
     for (int c = 0; c < 8; ++c)
-        header->resizeSection(c, widths[c]);
+        header->resizeSection(c, std::max(widths[c], header->sectionSizeHint(c)));
     FListStack->addWidget(ListFileView);
 
     IconFileView = new QListView(FListStack);
@@ -598,6 +600,7 @@ TFormViewer::TFormViewer(QWidget *parent)
     IconFileView->setFrameShape(QFrame::NoFrame);
     IconFileView->setContextMenuPolicy(Qt::CustomContextMenu);
     IconFileView->installEventFilter(this);
+    IconFileView->viewport()->installEventFilter(this);
     FListStack->addWidget(IconFileView);
 
     Splitter1->addWidget(TreeArcFile);
@@ -915,6 +918,18 @@ bool TFormViewer::eventFilter(QObject *watched, QEvent *event)
         }
         break;
     }
+    case QEvent::MouseButtonPress:
+        if (watched == ListFileView->viewport() || watched == IconFileView->viewport())
+            FPressedFolder = ListModel->Folder();
+        break;
+    case QEvent::MouseButtonDblClick:
+        // The first click on a folder row already entered that folder: the second click of
+        // the double-click belongs to the row that was clicked, not to whatever row of the
+        // new folder now lies under the mouse.
+        if ((watched == ListFileView->viewport() || watched == IconFileView->viewport()) &&
+            ListModel->Folder() != FPressedFolder)
+            return true;
+        break;
     case QEvent::MouseButtonRelease:
         if (watched == TreeArcFile->viewport()) {
             auto *mouse = static_cast<QMouseEvent *>(event);

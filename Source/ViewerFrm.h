@@ -224,6 +224,7 @@ private:
     QStackedWidget *FListStack = nullptr;
     bool FFocused = false;
     bool FClosing = false;
+    TLxArcFolderData *FPressedFolder = nullptr;   // the folder listed at the last press
 };
 
 #endif

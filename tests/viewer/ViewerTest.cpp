@@ -304,7 +304,9 @@ TEST_F(ViewerTest, DoubleClickOnFolderRowEntersItAndOpensNothing)
     ASSERT_EQ(docs, 0);
     const QRect rect = form->ListFileView->visualRect(form->ListModel->index(docs, 0));
     const QString modal = CloseNextModal([&] {
+        // The folder is entered between the two clicks, as it is at a person's pace.
         QTest::mouseClick(form->ListFileView->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::qWait(50);
         QTest::mouseDClick(form->ListFileView->viewport(), Qt::LeftButton, {}, rect.center());
         QTest::qWait(50);
     });
@@ -337,10 +339,16 @@ TEST_F(ViewerTest, MemoryExtractionShowsTextOrSaysWhyNot)
     EXPECT_TRUE(messages.isEmpty());
     // Double-clicking a file row opens it the same way, with the click sound.
     SelectFolder(form, QStringLiteral("docs/sub"));
+    QApplication::processEvents();
     const QRect rect = form->ListFileView->visualRect(form->ListModel->index(0, 0));
+    ASSERT_TRUE(rect.isValid());
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     form->ListFileView->setFocus();
+    ASSERT_TRUE(CurrentViewerTools());
     const int clicks = Count(QStringLiteral("clk.wav"));
     const QString title = CloseNextModal([&] {
+        QTest::mouseClick(form->ListFileView->viewport(), Qt::LeftButton, {}, rect.center());
         QTest::mouseDClick(form->ListFileView->viewport(), Qt::LeftButton, {}, rect.center());
     });
     EXPECT_EQ(title, QStringLiteral("テキストビューア [docs/sub/note.txt]"));
