@@ -74,6 +74,9 @@ public:
         return true;
     }
 
+    // The byte written back bytes ago (1 = the last one); back is at most the dictionary.
+    uint8_t recent(uint32_t back) const { return buf_[(pos_ - back) & mask_]; }
+
     // Makes the n bytes "before the start" equal to history (n at most the dictionary),
     // and allows copies to reach them: coders whose format defines a preset dictionary.
     void presetHistory(const uint8_t *history, std::size_t n);

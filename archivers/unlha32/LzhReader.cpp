@@ -4,6 +4,7 @@
 #include "archivers/codecs/DynamicHuffmanDecoder.h"
 #include "archivers/codecs/EntryFields.h"
 #include "archivers/codecs/LarcDecoder.h"
+#include "archivers/codecs/PmarcDecoder.h"
 #include "archivers/codecs/StaticHuffmanDecoder.h"
 #include "archivers/codecs/StoredDecoder.h"
 #include "archive/LxArcDefine.h"
@@ -428,6 +429,10 @@ ReadError LzhReader::extract(std::size_t index, const DataSink &sink)
         err = codecs::DecodeLzs(in, d.original, checked);
     else if (m == "-lz5-")
         err = codecs::DecodeLz5(in, d.original, checked);
+    else if (m == "-pm2-")
+        err = codecs::DecodePm2(in, d.original, checked);
+    else if (m == "-pm1-")
+        err = codecs::DecodePm1(in, d.original, checked);
     else
         return ReadError::Unsupported;
     if (err != ReadError::None || stopped)

@@ -11,7 +11,7 @@ out="${FUZZ_OUT:-$(mktemp -d)}"
 src=(archivers/codecs/ArchiveFile.cpp archivers/codecs/Crc.cpp archivers/codecs/EntryFields.cpp
      archivers/codecs/OutputWindow.cpp archivers/codecs/HuffmanTable.cpp
      archivers/codecs/StaticHuffmanDecoder.cpp archivers/codecs/DynamicHuffmanDecoder.cpp
-     archivers/codecs/LarcDecoder.cpp archivers/codecs/ArjFastDecoder.cpp archivers/codecs/StoredDecoder.cpp
+     archivers/codecs/LarcDecoder.cpp archivers/codecs/PmarcDecoder.cpp archivers/codecs/ArjFastDecoder.cpp archivers/codecs/StoredDecoder.cpp
      archivers/unlha32/LzhReader.cpp archivers/unarj32j/ArjReader.cpp archivers/common/DosTime.cpp
      platform/Cp932.cpp tests/lzhfuzz/ReaderFuzzTargets.cpp)
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I"$root" -I"$root/tests/lzhfuzz")

@@ -78,9 +78,9 @@ std::string comparable(std::string name)
     return name;
 }
 
-// Coders the peer decodes and this reader does not (yet): PMarc's -pm1- and -pm2-, and
-// LHARK's variant of -lh7- (the peer calls it -lk7-).
-const std::set<std::string> kNotDecodedHere = {"-pm1-", "-pm2-", "-lk7-"};
+// Coders the peer decodes and this reader does not (yet): LHARK's variant of -lh7- (the
+// peer calls it -lk7-).
+const std::set<std::string> kNotDecodedHere = {"-lk7-"};
 
 struct Outcome {
     ReadError error;

@@ -3,6 +3,7 @@
 #include "archivers/codecs/ArjFastDecoder.h"
 #include "archivers/codecs/DynamicHuffmanDecoder.h"
 #include "archivers/codecs/LarcDecoder.h"
+#include "archivers/codecs/PmarcDecoder.h"
 #include "archivers/codecs/StaticHuffmanDecoder.h"
 #include "archivers/codecs/StoredDecoder.h"
 #include "archivers/unarj32j/ArjReader.h"
@@ -58,7 +59,7 @@ int FuzzDecoders(const uint8_t *data, std::size_t size)
 {
     if (size < 5)
         return 0;
-    const unsigned which = data[0] % 10;
+    const unsigned which = data[0] % 12;
     const uint64_t original = (data[1] | (data[2] << 8) | (data[3] << 16) | (uint64_t(data[4]) << 24)) % (kOutputCap * 2);
     codecs::MemoryInput in(data + 5, size - 5);
     std::size_t produced = 0;
@@ -79,8 +80,12 @@ int FuzzDecoders(const uint8_t *data, std::size_t size)
         codecs::DecodeDynamicHuffman(in, original, sink);
     else if (which == 8)
         codecs::DecodeLzs(in, original, sink);
-    else
+    else if (which == 9)
         codecs::DecodeLz5(in, original, sink);
+    else if (which == 10)
+        codecs::DecodePm1(in, original, sink);
+    else
+        codecs::DecodePm2(in, original, sink);
     return 0;
 }
 
