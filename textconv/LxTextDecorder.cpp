@@ -19,6 +19,36 @@ namespace {
 
 constexpr size_t kDetectSampleSize = 64000;
 
+// The bytes of the line being decoded. Appends stay inline: the decoders append a byte or two
+// per character, a million times for a large text.
+class LineBuffer {
+public:
+    [[gnu::always_inline]] void put(char c)
+    {
+        if (size_ == capacity_)
+            Grow();
+        data_[size_++] = c;
+    }
+    size_t size() const { return size_; }
+    char operator[](size_t i) const { return data_[i]; }
+    // Drops what follows the first n bytes.
+    void truncate(size_t n) { size_ = n < size_ ? n : size_; }
+    void clear() { size_ = 0; }
+    std::string_view view() const { return std::string_view(data_, size_); }
+
+private:
+    [[gnu::noinline]] void Grow()
+    {
+        buffer_.resize(buffer_.size() * 2 + 256);
+        data_ = buffer_.data();
+        capacity_ = buffer_.size();
+    }
+    std::string buffer_;
+    char *data_ = nullptr;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+};
+
 // ---------------------------------------------------------------------------------------------
 // Conversion of single characters to CP932.
 
@@ -53,22 +83,22 @@ uint32_t ConvertUnitSlow(char16_t unit)
 }
 
 // Appends the CP932 form of one UTF-16 unit ("?" when it has none).
-inline void AppendUnit(char16_t unit, std::string &out)
+inline void AppendUnit(char16_t unit, LineBuffer &out)
 {
     if (unit < 0x80) {
-        out += static_cast<char>(unit);
+        out.put(static_cast<char>(unit));
         return;
     }
     uint32_t entry = g_unitCache[unit].load(std::memory_order_relaxed);
     if (entry == 0)
         entry = ConvertUnitSlow(unit);
     if ((entry >> 16) == 2)
-        out += static_cast<char>((entry >> 8) & 0xFF);
-    out += static_cast<char>(entry & 0xFF);
+        out.put(static_cast<char>((entry >> 8) & 0xFF));
+    out.put(static_cast<char>(entry & 0xFF));
 }
 
 // A JIS X 0212 character (EUC-JP's three-byte form, 8F b1 b2) in CP932, "?" when CP932 has none.
-void AppendEucJis0212(uint8_t b1, uint8_t b2, std::string &out)
+void AppendEucJis0212(uint8_t b1, uint8_t b2, LineBuffer &out)
 {
     static std::mutex lock;
     static iconv_t handle = iconv_open("CP932", "EUC-JP");
@@ -84,16 +114,17 @@ void AppendEucJis0212(uint8_t b1, uint8_t b2, std::string &out)
         size_t rc = iconv(handle, &src, &left, &dst, &room);
         size_t produced = sizeof outBytes - room;
         if (rc != static_cast<size_t>(-1) && left == 0 && produced > 0) {
-            out.append(outBytes, produced);
+            for (size_t i = 0; i < produced; ++i)
+                out.put(outBytes[i]);
             return;
         }
     }
-    out += '?';
+    out.put('?');
 }
 
 // JIS X 0208 row/cell bytes to Shift_JIS, by the arithmetic of the two encodings. Bytes outside
 // 0x21-0x7E give whatever the arithmetic gives, cut to a byte.
-inline void AppendJisAsSjis(unsigned j1, unsigned j2, std::string &out)
+inline void AppendJisAsSjis(unsigned j1, unsigned j2, LineBuffer &out)
 {
     unsigned s1 = ((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0);
     unsigned s2;
@@ -101,8 +132,8 @@ inline void AppendJisAsSjis(unsigned j1, unsigned j2, std::string &out)
         s2 = j2 + (j2 < 0x60 ? 0x1F : 0x20);
     else
         s2 = j2 + 0x7E;
-    out += static_cast<char>(s1 & 0xFF);
-    out += static_cast<char>(s2 & 0xFF);
+    out.put(static_cast<char>(s1 & 0xFF));
+    out.put(static_cast<char>(s2 & 0xFF));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -123,15 +154,15 @@ struct ByteRule {
 };
 
 struct SjisRule : ByteRule {
-    void Peek(const uint8_t *&c, std::string &out) const
+    void Peek(const uint8_t *&c, LineBuffer &out) const
     {
         if (!AtEnd(c))
-            out += static_cast<char>(*c);
+            out.put(static_cast<char>(*c));
     }
 };
 
 struct EucRule : ByteRule {
-    void Peek(const uint8_t *&c, std::string &out) const
+    void Peek(const uint8_t *&c, LineBuffer &out) const
     {
         if (AtEnd(c))
             return;
@@ -141,7 +172,7 @@ struct EucRule : ByteRule {
             AppendJisAsSjis(b & 0x7F, b1 & 0x7F, out);
             ++c;
         } else if (b == 0x8E && b1 >= 0xA1 && b1 <= 0xDF) {
-            out += static_cast<char>(b1);
+            out.put(static_cast<char>(b1));
             ++c;
         } else if (b == 0x8F && b1 >= 0xA1 && b1 <= 0xFE && At(c, 2) >= 0xA1 && At(c, 2) <= 0xFE) {
             // The three-byte form is one character. Passed through, 8F would be a Shift_JIS lead
@@ -150,16 +181,16 @@ struct EucRule : ByteRule {
             c += 2;
         } else if (b >= 0x81 && b <= 0x9F) {
             // A stray byte that Shift_JIS reads as a lead byte: shown as "?" for the same reason.
-            out += '?';
+            out.put('?');
         } else {
-            out += static_cast<char>(b);
+            out.put(static_cast<char>(b));
         }
     }
 };
 
 struct JisRule : ByteRule {
     uint8_t &TwoByteMode;
-    void Peek(const uint8_t *&c, std::string &out) const
+    void Peek(const uint8_t *&c, LineBuffer &out) const
     {
         // Every escape sequence counts as three bytes; only ESC "$" enters two-byte mode. One
         // cut short by the end of the text ends it.
@@ -178,18 +209,18 @@ struct JisRule : ByteRule {
         if (AtEnd(c))
             return;
         if (!TwoByteMode) {
-            out += static_cast<char>(*c);
+            out.put(static_cast<char>(*c));
         } else if (At(c, 1) != 0) {
             AppendJisAsSjis(*c, c[1], out);
             ++c;
         } else {
-            out += '?'; // half a character at the end of the text
+            out.put('?'); // half a character at the end of the text
         }
     }
 };
 
 struct Utf5Rule : ByteRule {
-    void Peek(const uint8_t *&c, std::string &out) const
+    void Peek(const uint8_t *&c, LineBuffer &out) const
     {
         if (AtEnd(c))
             return;
@@ -210,13 +241,13 @@ struct Utf5Rule : ByteRule {
 };
 
 struct Utf8Rule : ByteRule {
-    void Peek(const uint8_t *&c, std::string &out) const
+    void Peek(const uint8_t *&c, LineBuffer &out) const
     {
         if (AtEnd(c))
             return;
         const uint8_t b = *c;
         if (b < 0x80) {
-            out += static_cast<char>(b);
+            out.put(static_cast<char>(b));
             return;
         }
         if (b < 0xC0 || b >= 0xF8)
@@ -225,7 +256,7 @@ struct Utf8Rule : ByteRule {
         for (size_t k = 1; k <= need; ++k) {
             if (At(c, k) == 0) {
                 // Cut short by the end of the text: one "?" for the bytes there are.
-                out += '?';
+                out.put('?');
                 c += k - 1;
                 return;
             }
@@ -236,7 +267,7 @@ struct Utf8Rule : ByteRule {
         else if (need == 2)
             AppendUnit(static_cast<char16_t>(((b & 0x0F) << 12) | ((c[1] & 0x3F) << 6) | (c[2] & 0x3F)), out);
         else
-            out += '?'; // beyond the basic plane: CP932 has none of these
+            out.put('?'); // beyond the basic plane: CP932 has none of these
         c += need;
     }
 };
@@ -247,7 +278,7 @@ struct Utf16Rule {
     bool BigEndian;
     static char16_t Unit(const uint8_t *c) { return static_cast<char16_t>(c[0] | (c[1] << 8)); }
     bool AtEnd(const uint8_t *c) const { return c >= End || Unit(c) == 0; }
-    void Peek(const uint8_t *&c, std::string &out) const
+    void Peek(const uint8_t *&c, LineBuffer &out) const
     {
         if (AtEnd(c))
             return;
@@ -296,7 +327,7 @@ void AddDecodedLine(TEditStringList *lines, std::string_view line, bool last)
 template <class Rule>
 void RunLines(const Rule &rule, const uint8_t *&lineStart, const uint8_t *&current, TEditStringList *lines)
 {
-    std::string line;
+    LineBuffer line;
     while (!rule.AtEnd(lineStart)) {
         line.clear();
         const uint8_t *c = lineStart;
@@ -306,14 +337,14 @@ void RunLines(const Rule &rule, const uint8_t *&lineStart, const uint8_t *&curre
             rule.Next(c);
             if (line.size() == mark + 1 && (line[mark] == '\r' || line[mark] == '\n')) {
                 char end = line[mark];
-                line.resize(mark);
+                line.truncate(mark);
                 if (end == '\r') {
                     // CR LF is one line end. Anything else after CR stays for the next line,
                     // whole: the look ahead must not leave c inside a character.
                     const uint8_t *save = c;
                     rule.Peek(c, line);
                     bool lf = line.size() == mark + 1 && line[mark] == '\n';
-                    line.resize(mark);
+                    line.truncate(mark);
                     if (lf)
                         rule.Next(c);
                     else
@@ -326,7 +357,7 @@ void RunLines(const Rule &rule, const uint8_t *&lineStart, const uint8_t *&curre
         }
         lineStart = c;
         current = c;
-        AddDecodedLine(lines, line, rule.AtEnd(c));
+        AddDecodedLine(lines, line.view(), rule.AtEnd(c));
     }
     current = lineStart;
 }
@@ -497,8 +528,9 @@ void TLxJPDecorder::ReadChar(std::string &ch)
 
 void TLxJPDecorder::PeekChar(std::string &ch)
 {
-    ch.clear();
-    SjisRule {{TextEnd}}.Peek(Current, ch);
+    LineBuffer out;
+    SjisRule {{TextEnd}}.Peek(Current, out);
+    ch.assign(out.view());
 }
 
 void TLxJPDecorder::Next() { SjisRule {{TextEnd}}.Next(Current); }
@@ -558,8 +590,9 @@ std::unique_ptr<TLxDecorderBase> TLxEUCJPDecorder::Create(const std::string &fil
 
 void TLxEUCJPDecorder::PeekChar(std::string &ch)
 {
-    ch.clear();
-    EucRule {{TextEnd}}.Peek(Current, ch);
+    LineBuffer out;
+    EucRule {{TextEnd}}.Peek(Current, out);
+    ch.assign(out.view());
 }
 
 void TLxEUCJPDecorder::DecodeRest(TEditStringList *lines)
@@ -583,8 +616,9 @@ void TLxJISDecorder::SetSource(std::string_view text)
 
 void TLxJISDecorder::PeekChar(std::string &ch)
 {
-    ch.clear();
-    JisRule {{TextEnd}, TwoByteMode}.Peek(Current, ch);
+    LineBuffer out;
+    JisRule {{TextEnd}, TwoByteMode}.Peek(Current, out);
+    ch.assign(out.view());
 }
 
 void TLxJISDecorder::DecodeRest(TEditStringList *lines)
@@ -602,8 +636,9 @@ std::unique_ptr<TLxDecorderBase> TLxUTF5Decorder::Create(const std::string &file
 
 void TLxUTF5Decorder::PeekChar(std::string &ch)
 {
-    ch.clear();
-    Utf5Rule {{TextEnd}}.Peek(Current, ch);
+    LineBuffer out;
+    Utf5Rule {{TextEnd}}.Peek(Current, out);
+    ch.assign(out.view());
 }
 
 void TLxUTF5Decorder::Next() { Utf5Rule {{TextEnd}}.Next(Current); }
@@ -630,8 +665,9 @@ void TLxUTF8Decorder::SetSource(std::string_view text)
 
 void TLxUTF8Decorder::PeekChar(std::string &ch)
 {
-    ch.clear();
-    Utf8Rule {{TextEnd}}.Peek(Current, ch);
+    LineBuffer out;
+    Utf8Rule {{TextEnd}}.Peek(Current, out);
+    ch.assign(out.view());
 }
 
 void TLxUTF8Decorder::DecodeRest(TEditStringList *lines)
@@ -707,8 +743,10 @@ void TLxUnicodeDecorder::ReadLine(std::string &line)
             }
             break;
         }
+        LineBuffer converted;
         for (char16_t unit : ch)
-            AppendUnit(unit, line);
+            AppendUnit(unit, converted);
+        line += converted.view();
         if (AtEnd())
             break;
     }
