@@ -48,7 +48,7 @@ bool readSmallTable(BitReader &in, HuffmanTable &table, unsigned maxCount, unsig
     }
     if (n > maxCount)
         return false;
-    uint8_t lengths[32] = {};
+    uint8_t lengths[64] = {};
     for (unsigned i = 0; i < n; ++i) {
         if (!readLength(in, lengths[i]))
             return false;
@@ -88,6 +88,28 @@ bool readCodeTable(BitReader &in, Tables &t)
     return t.code.build(lengths, n, 12);
 }
 
+// LHARK codes lengths 3 to 10 directly, then in groups of four sharing extra bits, and
+// 514 as its longest match.
+uint32_t lharkLength(BitReader &in, unsigned c)
+{
+    if (c < 264)
+        return c - 256 + 3;
+    if (c < 288) {
+        unsigned extra = (c - 260) / 4;
+        return ((4 + c % 4) << extra) + in.bits(extra) + 3;
+    }
+    return 514;
+}
+
+// LHARK positions: codes 0 to 3 direct, then pairs of codes sharing extra bits (p <= 31).
+uint32_t lharkDistance(BitReader &in, unsigned p)
+{
+    if (p < 4)
+        return p;
+    unsigned extra = (p - 2) / 2;
+    return ((2 + p % 2) << extra) + in.bits(extra);
+}
+
 } // namespace
 
 StaticHuffmanParams LzhStaticParams(char methodDigit)
@@ -99,6 +121,13 @@ StaticHuffmanParams LzhStaticParams(char methodDigit)
     case '7': return {16, 17, 5};
     default: return {19, 20, 5}; // -lhx-
     }
+}
+
+StaticHuffmanParams LharkParams()
+{
+    StaticHuffmanParams p{16, 63, 6};
+    p.lhark = true;
+    return p;
 }
 
 StaticHuffmanParams ArjStaticParams()
@@ -130,11 +159,17 @@ ReadError DecodeStaticHuffman(InputStream &input, const StaticHuffmanParams &par
         if (c < 256) {
             out.put(static_cast<uint8_t>(c));
         } else {
+            uint32_t length = params.lhark ? lharkLength(in, static_cast<unsigned>(c))
+                                           : static_cast<uint32_t>(c) - kMatchBase;
             int p = tables->position.decode(in);
-            if (p < 0)
+            if (p < 0 || p > 31)
                 return ReadError::Corrupt;
-            uint32_t distance = p <= 1 ? static_cast<uint32_t>(p) : (1u << (p - 1)) + in.bits(p - 1);
-            if (!out.copy(distance + 1, static_cast<uint32_t>(c) - kMatchBase))
+            uint32_t distance;
+            if (params.lhark)
+                distance = lharkDistance(in, static_cast<unsigned>(p));
+            else
+                distance = p <= 1 ? static_cast<uint32_t>(p) : (1u << (p - 1)) + in.bits(p - 1);
+            if (!out.copy(distance + 1, length))
                 return ReadError::Corrupt;
         }
         if ((blockLeft & 0xFFF) == 0 && in.overrun())

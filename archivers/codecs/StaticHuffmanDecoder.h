@@ -12,10 +12,13 @@ struct StaticHuffmanParams {
     unsigned dictionaryBits;   // history the coder may refer to (13 for -lh5-, 16 for -lh7-)
     unsigned positionCodes;    // most position codes a block may define
     unsigned positionBits;     // bits of the position-code count field
+    bool lhark = false;        // LHARK's coder: longer matches and finer position codes
 };
 
 StaticHuffmanParams LzhStaticParams(char methodDigit); // '4' '5' '6' '7' 'x'
 StaticHuffmanParams ArjStaticParams();
+// LHARK's variant, stored under the name "-lh7-".
+StaticHuffmanParams LharkParams();
 
 // Decodes exactly originalSize bytes into sink. Corrupt for a table that cannot be built,
 // an unassigned code, a copy from before the start, or a stream that ends early; None when

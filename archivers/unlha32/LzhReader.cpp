@@ -397,8 +397,8 @@ ReadError LzhReader::extract(std::size_t index, const DataSink &sink)
     if (index >= data_.size())
         return ReadError::NotFound;
     const Data &d = data_[index];
-    // Links are never created; the LHARK coder (which reuses "-lh7-") has no decoder here.
-    if (d.link || d.lhark)
+    // Links are never created.
+    if (d.link)
         return ReadError::Unsupported;
     if (!d.hasData)
         return ReadError::None;
@@ -424,7 +424,8 @@ ReadError LzhReader::extract(std::size_t index, const DataSink &sink)
     else if (m == "-lh1-")
         err = codecs::DecodeDynamicHuffman(in, d.original, checked);
     else if (m == "-lh4-" || m == "-lh5-" || m == "-lh6-" || m == "-lh7-" || m == "-lhx-") {
-        err = codecs::DecodeStaticHuffman(in, codecs::LzhStaticParams(m[3]), d.original, checked);
+        err = codecs::DecodeStaticHuffman(in, d.lhark ? codecs::LharkParams() : codecs::LzhStaticParams(m[3]),
+                                          d.original, checked);
     } else if (m == "-lzs-")
         err = codecs::DecodeLzs(in, d.original, checked);
     else if (m == "-lz5-")
