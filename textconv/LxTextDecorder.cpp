@@ -299,7 +299,9 @@ struct Utf16Rule {
 // splits it, and the last line adds nothing when it is empty.
 void AddDecodedLine(TEditStringList *lines, std::string_view line, bool last)
 {
-    if (!std::memchr(line.data(), '\r', line.size()) && !std::memchr(line.data(), '\n', line.size())) {
+    const bool breaks =
+        !line.empty() && (std::memchr(line.data(), '\r', line.size()) || std::memchr(line.data(), '\n', line.size()));
+    if (!breaks) {
         if (!last || !line.empty())
             lines->AddObject(line, nullptr);
         return;
