@@ -589,7 +589,7 @@ TFormViewer::TFormViewer(QWidget *parent)
     IconFileView->setSelectionModel(ListFileView->selectionModel());
     IconFileView->setViewMode(QListView::IconMode);
     IconFileView->setIconSize(QSize(32, 32));
-    IconFileView->setGridSize(QSize(96, 64));
+    IconFileView->setGridSize(QSize(112, 76));
     IconFileView->setResizeMode(QListView::Adjust);
     IconFileView->setMovement(QListView::Static);
     IconFileView->setUniformItemSizes(true);

@@ -5,6 +5,7 @@
 #include "Source/TextViewFrm.h"
 #include "Source/ViewerFrm.h"
 #include "LxContextPopup.h"
+#include "LxMRUManager.h"
 #include "platform/MessageBox.h"
 
 #include <QAction>
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMimeData>
 #include <QProcess>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -233,6 +235,48 @@ TEST_F(ViewerTest, CommandLineOpensEachArchiveInItsTabAndFindsOpenOnesAgain)
     QFile::copy(a, tmp.filePath(QStringLiteral("A.zip")));
     window->OpenFiles({tmp.filePath(QStringLiteral("A.zip"))});
     EXPECT_EQ(window->PageControl1->count(), 3);
+}
+
+TEST_F(ViewerTest, DroppedFilesAndHistoryOpenTabsToo)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    const QString a = MakeSampleZip(QStringLiteral("a.zip"));
+    const QString b = MakeSampleZip(QStringLiteral("b.zip"));
+    OpenWindow({});
+    ASSERT_TRUE(window->acceptDrops());
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(window.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(window.get(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(window->PageControl1->count(), 2);
+    EXPECT_EQ(window->PageControl1->currentIndex(), 1);
+    EXPECT_EQ(Count(QStringLiteral("msg.wav")), 1);
+    // Dropped files join the history, the last one first.
+    EXPECT_EQ(window->OpenDialog1->History(), (QStringList{b, a}));
+
+    // Choosing a history entry of an open archive brings its tab forward ...
+    QAction *entryA = nullptr;
+    for (QAction *action : window->MenuReopen->actions())
+        if (action->text().contains(QStringLiteral("a.zip")))
+            entryA = action;
+    ASSERT_NE(entryA, nullptr);
+    entryA->trigger();
+    EXPECT_EQ(window->PageControl1->count(), 2);
+    EXPECT_EQ(window->PageControl1->currentIndex(), 0);
+    // ... and of a closed one opens it again, with the message sound.
+    Form(0)->Viewer->Close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->PageControl1->count() == 1; }));
+    for (QAction *action : window->MenuReopen->actions())
+        if (action->text().contains(QStringLiteral("a.zip")))
+            action->trigger();
+    EXPECT_EQ(window->PageControl1->count(), 2);
+    EXPECT_EQ(window->PageControl1->tabText(window->PageControl1->currentIndex()), QStringLiteral("a.zip"));
+    EXPECT_EQ(Count(QStringLiteral("msg.wav")), 2);
 }
 
 TEST_F(ViewerTest, ToolsFollowTheFocusedTab)
