@@ -110,6 +110,17 @@ TEST_F(LzhTools, ShiftJisNamesAreListedAsStored)
     }
 }
 
+// Names a Unix writer stored in UTF-8 come back in CP932.
+TEST_F(LzhTools, Utf8NamesAreConvertedToCp932)
+{
+    dir.write("日本語/メモ.txt", "text");
+    ASSERT_EQ(dir.run("java -Dlha.encoding=UTF-8 -jar /usr/share/java/jlhafrontend.jar a2 u.lzh 日本語/メモ.txt"), 0);
+    LzhReader reader;
+    ASSERT_EQ(reader.open((dir.path() / "u.lzh").string()), ReadError::None);
+    ASSERT_EQ(reader.entries().size(), 1u);
+    EXPECT_EQ(reader.entries()[0].name, tovik::platform::Utf8ToCp932("日本語/メモ.txt"));
+}
+
 // An archive behind an executable stub is found when it starts within 256 KiB, and its
 // entries read as they do without the stub.
 TEST_F(LzhTools, ArchiveBehindAStub)
