@@ -59,23 +59,26 @@ std::atomic<uint32_t> g_unitCache[0x10000];
 
 uint32_t ConvertUnitSlow(char16_t unit)
 {
+    // From iconv's own 32-bit form, which is one conversion step instead of two; for a single
+    // 16-bit unit it gives what converting from UTF-16 gives (a surrogate half fails either way).
     static std::mutex lock;
-    static iconv_t handle = iconv_open("CP932", "UTF-16LE");
+    static iconv_t handle = iconv_open("CP932", "WCHAR_T");
     std::lock_guard<std::mutex> guard(lock);
     uint32_t entry = (1u << 16) | '?';
     if (handle != reinterpret_cast<iconv_t>(-1)) {
-        char in[2] = {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+        wchar_t in = static_cast<wchar_t>(unit);
         char outBytes[8];
-        char *src = in;
+        char *src = reinterpret_cast<char *>(&in);
         char *dst = outBytes;
-        size_t left = 2;
+        size_t left = sizeof in;
         size_t room = sizeof outBytes;
-        iconv(handle, nullptr, nullptr, nullptr, nullptr);
         size_t rc = iconv(handle, &src, &left, &dst, &room);
         size_t produced = sizeof outBytes - room;
-        if (rc != static_cast<size_t>(-1) && left == 0 && produced == 1)
+        if (rc == static_cast<size_t>(-1))
+            iconv(handle, nullptr, nullptr, nullptr, nullptr);
+        else if (left == 0 && produced == 1)
             entry = (1u << 16) | static_cast<uint8_t>(outBytes[0]);
-        else if (rc != static_cast<size_t>(-1) && left == 0 && produced == 2)
+        else if (left == 0 && produced == 2)
             entry = (2u << 16) | (static_cast<uint8_t>(outBytes[0]) << 8) | static_cast<uint8_t>(outBytes[1]);
     }
     g_unitCache[unit].store(entry, std::memory_order_relaxed);
@@ -151,6 +154,9 @@ struct ByteRule {
         if (!AtEnd(c))
             ++c;
     }
+    // Decodes a run of the common characters in one go, exactly as Peek and Next one by one
+    // would; stops before a line end, the end of the text, or any character it leaves to Peek.
+    void FastRun(const uint8_t *&, LineBuffer &) const {}
 };
 
 struct SjisRule : ByteRule {
@@ -162,6 +168,21 @@ struct SjisRule : ByteRule {
 };
 
 struct EucRule : ByteRule {
+    void FastRun(const uint8_t *&c, LineBuffer &out) const
+    {
+        while (c < End) {
+            const uint8_t b = *c;
+            if (b >= 0x20 && b < 0x7F) {
+                out.put(static_cast<char>(b));
+                ++c;
+            } else if (b >= 0xA1 && b <= 0xFE && End - c >= 2 && c[1] >= 0xA1 && c[1] <= 0xFE) {
+                AppendJisAsSjis(b & 0x7F, c[1] & 0x7F, out);
+                c += 2;
+            } else {
+                break;
+            }
+        }
+    }
     void Peek(const uint8_t *&c, LineBuffer &out) const
     {
         if (AtEnd(c))
@@ -190,6 +211,20 @@ struct EucRule : ByteRule {
 
 struct JisRule : ByteRule {
     uint8_t &TwoByteMode;
+    void FastRun(const uint8_t *&c, LineBuffer &out) const
+    {
+        if (!TwoByteMode) {
+            while (c < End && *c >= 0x20 && *c < 0x7F) {
+                out.put(static_cast<char>(*c));
+                ++c;
+            }
+        } else {
+            while (End - c >= 2 && c[0] >= 0x21 && c[0] <= 0x7E && c[1] >= 0x21 && c[1] <= 0x7E) {
+                AppendJisAsSjis(c[0], c[1], out);
+                c += 2;
+            }
+        }
+    }
     void Peek(const uint8_t *&c, LineBuffer &out) const
     {
         // Every escape sequence counts as three bytes; only ESC "$" enters two-byte mode. One
@@ -241,6 +276,32 @@ struct Utf5Rule : ByteRule {
 };
 
 struct Utf8Rule : ByteRule {
+    void FastRun(const uint8_t *&c, LineBuffer &out) const
+    {
+        while (c < End) {
+            const uint8_t b = *c;
+            if (b >= 0x20 && b < 0x80) {
+                out.put(static_cast<char>(b));
+                ++c;
+                continue;
+            }
+            char16_t unit;
+            size_t length;
+            if (b >= 0xE0 && b <= 0xEF && End - c >= 3 && c[1] != 0 && c[2] != 0) {
+                unit = static_cast<char16_t>(((b & 0x0F) << 12) | ((c[1] & 0x3F) << 6) | (c[2] & 0x3F));
+                length = 3;
+            } else if (b >= 0xC0 && b <= 0xDF && End - c >= 2 && c[1] != 0) {
+                unit = static_cast<char16_t>(((b & 0x1F) << 6) | (c[1] & 0x3F));
+                length = 2;
+            } else {
+                break;
+            }
+            if (unit == '\r' || unit == '\n')
+                break;
+            AppendUnit(unit, out);
+            c += length;
+        }
+    }
     void Peek(const uint8_t *&c, LineBuffer &out) const
     {
         if (AtEnd(c))
@@ -292,6 +353,18 @@ struct Utf16Rule {
         if (!AtEnd(c))
             c += 2;
     }
+    void FastRun(const uint8_t *&c, LineBuffer &out) const
+    {
+        while (End - c >= 2) {
+            char16_t unit = Unit(c);
+            if (BigEndian)
+                unit = static_cast<char16_t>((unit >> 8) | (unit << 8));
+            if (unit == 0 || unit == '\r' || unit == '\n')
+                break;
+            AppendUnit(unit, out);
+            c += 2;
+        }
+    }
 };
 
 // Adds one decoded line to lines as loading the decoded text (lines joined by CR LF) would:
@@ -334,6 +407,9 @@ void RunLines(const Rule &rule, const uint8_t *&lineStart, const uint8_t *&curre
         line.clear();
         const uint8_t *c = lineStart;
         for (;;) {
+            rule.FastRun(c, line);
+            if (rule.AtEnd(c))
+                break;
             size_t mark = line.size();
             rule.Peek(c, line);
             rule.Next(c);

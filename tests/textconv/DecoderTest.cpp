@@ -355,3 +355,36 @@ TEST(Decoders, JapaneseTextRoundTrips)
         EXPECT_EQ(lines.GetText(), Sjis(jis)) << s.iconvName;
     }
 }
+
+// Every 16-bit unit decodes to what iconv makes of it from UTF-16 on its own ("?" when nothing).
+TEST(Decoders, EveryUnitConvertsAsIconvDoes)
+{
+    std::string text;
+    std::vector<char16_t> units;
+    for (uint32_t u = 1; u <= 0xFFFF; ++u) {
+        if (u == '\r' || u == '\n')
+            continue;
+        units.push_back(static_cast<char16_t>(u));
+        text += static_cast<char>(u & 0xFF);
+        text += static_cast<char>(u >> 8);
+        text += std::string("\n\0", 2);
+    }
+    Lines lines = Decode(-6, text);
+    ASSERT_EQ(lines.size(), units.size());
+    iconv_t cd = iconv_open("CP932", "UTF-16LE");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    for (size_t i = 0; i < units.size(); ++i) {
+        char in[2] = {static_cast<char>(units[i] & 0xFF), static_cast<char>(units[i] >> 8)};
+        char out[8];
+        char *src = in;
+        char *dst = out;
+        size_t left = 2;
+        size_t room = sizeof out;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        std::string expected = iconv(cd, &src, &left, &dst, &room) == static_cast<size_t>(-1)
+                                   ? "?"
+                                   : std::string(out, sizeof out - room);
+        ASSERT_EQ(lines[i], expected) << "unit " << std::hex << static_cast<unsigned>(units[i]);
+    }
+    iconv_close(cd);
+}
