@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -41,6 +42,7 @@ bool SafeFileWriter::open(const std::string &folder, const std::string &leaf)
     if (dirFd_ < 0)
         return false;
     leaf_ = leaf;
+    written_ = 0;
     std::random_device random;
     for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
         char name[64];
@@ -63,6 +65,10 @@ bool SafeFileWriter::write(const uint8_t *data, std::size_t size)
 {
     if (fd_ < 0)
         return false;
+    written_ += size;
+    // Runs of zeros (the holes of sparse entries) become holes of the file, not blocks.
+    if (size >= 4096 && data[0] == 0 && std::memcmp(data, data + 1, size - 1) == 0)
+        return lseek(fd_, static_cast<off_t>(size), SEEK_CUR) >= 0;
     while (size > 0) {
         ssize_t n = ::write(fd_, data, size);
         if (n < 0) {
@@ -80,6 +86,10 @@ bool SafeFileWriter::commit(std::time_t mtime)
 {
     if (fd_ < 0)
         return false;
+    if (ftruncate(fd_, static_cast<off_t>(written_)) != 0) {
+        abort();
+        return false;
+    }
     if (mtime != -1) {
         timespec times[2] = {{0, UTIME_OMIT}, {mtime, 0}};
         futimens(fd_, times);

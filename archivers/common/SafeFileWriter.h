@@ -38,6 +38,7 @@ private:
     int fd_ = -1;
     std::string leaf_;
     std::string tempName_;
+    uint64_t written_ = 0;
 };
 
 // Creates folder and its missing parents with mode 0700. True when it exists as a folder

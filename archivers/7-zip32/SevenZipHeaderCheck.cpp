@@ -1,0 +1,146 @@
+#include "SevenZipHeaderCheck.h"
+
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace tovik::archivers {
+namespace {
+
+const uint8_t kSignature[6] = {'7', 'z', 0xBC, 0xAF, 0x27, 0x1C};
+// libarchive looks for the signature of a self-extracting file this far in.
+constexpr std::size_t kSearchWindow = 0x60000 + 32;
+constexpr uint64_t kMaxHeader = 64u << 20;
+
+struct Cursor {
+    const uint8_t *p;
+    const uint8_t *end;
+    bool ok = true;
+
+    uint8_t byte()
+    {
+        if (p >= end) {
+            ok = false;
+            return 0;
+        }
+        return *p++;
+    }
+    // The 7z variable-length number: the leading one bits of the first byte count the bytes
+    // that follow.
+    uint64_t number()
+    {
+        uint8_t first = byte();
+        uint8_t mask = 0x80;
+        uint64_t value = 0;
+        for (int i = 0; i < 8; ++i) {
+            if ((first & mask) == 0)
+                return value | (static_cast<uint64_t>(first & (mask - 1)) << (8 * i));
+            value |= static_cast<uint64_t>(byte()) << (8 * i);
+            mask >>= 1;
+        }
+        return value;
+    }
+    void skip(uint64_t n)
+    {
+        if (n > static_cast<uint64_t>(end - p)) {
+            ok = false;
+            p = end;
+        } else {
+            p += n;
+        }
+    }
+};
+
+// Digests: an "all defined" byte (else a bit field), then four bytes per defined item.
+void SkipDigests(Cursor &c, uint64_t count)
+{
+    uint64_t defined = 0;
+    if (c.byte() != 0) {
+        defined = count;
+    } else {
+        uint8_t bits = 0;
+        for (uint64_t i = 0; i < count && c.ok; ++i) {
+            if (i % 8 == 0)
+                bits = c.byte();
+            defined += (bits >> (7 - i % 8)) & 1;
+        }
+    }
+    c.skip(defined * 4);
+}
+
+// Pack information and the start of the unpack information of a streams-info block.
+bool StreamsPlausible(Cursor &c, uint64_t limit)
+{
+    uint8_t id = c.byte();
+    if (id == 0x06) {
+        c.number();
+        uint64_t packStreams = c.number();
+        if (packStreams > limit)
+            return false;
+        for (id = c.byte(); c.ok && id != 0x00; id = c.byte()) {
+            if (id == 0x09)
+                for (uint64_t i = 0; i < packStreams && c.ok; ++i)
+                    c.number();
+            else if (id == 0x0A)
+                SkipDigests(c, packStreams);
+            else
+                return true;
+        }
+        id = c.byte();
+    }
+    if (id == 0x07 && c.byte() == 0x0B) {
+        uint64_t folders = c.number();
+        if (c.ok && folders > limit)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool SevenZipHeaderPlausible(const char *path)
+{
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    struct stat st{};
+    std::vector<uint8_t> head(kSearchWindow);
+    ssize_t got = fstat(fd, &st) == 0 ? pread(fd, head.data(), head.size(), 0) : -1;
+    bool plausible = true;
+    for (ssize_t s = 0; got >= 32 && s + 32 <= got; ++s) {
+        if (std::memcmp(&head[s], kSignature, sizeof kSignature) != 0)
+            continue;
+        uint64_t offset = 0, size = 0;
+        for (int i = 7; i >= 0; --i) {
+            offset = (offset << 8) | head[s + 12 + i];
+            size = (size << 8) | head[s + 20 + i];
+        }
+        uint64_t at = static_cast<uint64_t>(s) + 32 + offset;
+        if (size == 0 || size > kMaxHeader || at < offset || at + size > static_cast<uint64_t>(st.st_size))
+            break;
+        std::vector<uint8_t> header(size);
+        if (pread(fd, header.data(), size, static_cast<off_t>(at)) != static_cast<ssize_t>(size))
+            break;
+        Cursor c{header.data(), header.data() + size};
+        uint8_t id = c.byte();
+        if (id == 0x17) {
+            plausible = StreamsPlausible(c, size);
+        } else if (id == 0x01) {
+            id = c.byte();
+            if (id == 0x03) {
+                plausible = StreamsPlausible(c, size);
+                id = plausible ? 0 : id;
+            }
+            if (id == 0x04)
+                plausible = StreamsPlausible(c, size);
+        }
+        break;
+    }
+    close(fd);
+    return plausible;
+}
+
+} // namespace tovik::archivers

@@ -1,0 +1,28 @@
+// cab32.so: Microsoft cabinet files (stored, MSZIP, LZX), self-extracting programs included.
+#include "archivers/common/ArchiverExports.h"
+#include "archivers/common/LibarchiveReader.h"
+
+#include <archive.h>
+
+namespace {
+
+using namespace tovik::archivers;
+
+const LibarchiveProfile kProfile = {[](archive *a) { archive_read_support_format_cab(a); }, false};
+
+int32_t Check(const char *path, int32_t)
+{
+    ProbeResult probe;
+    return ProbeArchive(kProfile, path, probe) ? 1 : 0;
+}
+
+std::unique_ptr<ArchiveReader> CreateReader()
+{
+    return std::make_unique<LibarchiveReader>(kProfile);
+}
+
+const LibraryInfo kInfo = {"Cab", 100, &Check, nullptr, &CreateReader};
+
+} // namespace
+
+TOVIK_ARCHIVER_EXPORTS(Cab, kInfo)

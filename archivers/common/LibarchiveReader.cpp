@@ -1,0 +1,382 @@
+#include "archivers/common/LibarchiveReader.h"
+
+#include "archivers/common/DosTime.h"
+#include "archivers/common/LocaleGuard.h"
+#include "archivers/common/ZipDirectory.h"
+#include "platform/Cp932.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <cstring>
+#include <cwchar>
+#include <memory>
+#include <sys/stat.h>
+#include <unordered_map>
+
+namespace tovik::archivers {
+namespace {
+
+// Listing stops with a failure beyond these: a hostile archive must not exhaust memory
+// through its entry table.
+constexpr std::size_t kMaxEntries = 4'000'000;
+constexpr std::size_t kMaxNameBytes = 512u << 20;
+constexpr std::size_t kBlockSize = 64 * 1024;
+
+struct ArchiveCloser {
+    void operator()(archive *a) const { archive_read_free(a); }
+};
+using ArchivePtr = std::unique_ptr<archive, ArchiveCloser>;
+
+ReadError ErrorOf(archive *a, ReadError fallback = ReadError::Corrupt)
+{
+    const char *text = archive_error_string(a);
+    int err = archive_errno(a);
+    if (err == ENOMEM)
+        return ReadError::OutOfMemory;
+    if (text != nullptr) {
+        std::string_view s(text);
+        if (s.find("assphrase") != s.npos || s.find("ncrypt") != s.npos)
+            return ReadError::Encrypted;
+        if (s.find("nsupported") != s.npos || s.find("not supported") != s.npos)
+            return ReadError::Unsupported;
+        if (s.find("allocate") != s.npos || s.find("memory") != s.npos)
+            return ReadError::OutOfMemory;
+    }
+    return fallback;
+}
+
+int FirstRealFilter(archive *a)
+{
+    int n = archive_filter_count(a);
+    for (int i = 0; i < n; ++i) {
+        int code = archive_filter_code(a, i);
+        if (code != ARCHIVE_FILTER_NONE && code != ARCHIVE_FILTER_RPM && code != ARCHIVE_FILTER_UU)
+            return code;
+    }
+    return ARCHIVE_FILTER_NONE;
+}
+
+bool IsRaw(archive *a)
+{
+    return (archive_format(a) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_RAW;
+}
+
+std::string WideToUtf8(const wchar_t *w)
+{
+    std::string out;
+    for (; *w != 0; ++w) {
+        uint32_t c = static_cast<uint32_t>(*w);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            if (c >= 0xD800 && c <= 0xDFFF)
+                c = 0xFFFD;
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x110000) {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+// The stored path as libarchive gives it: the locale form (UTF-8 under the guard, or the raw
+// bytes of a name without a known character set), else its UTF-8 or wide forms.
+std::string RawName(archive_entry *e)
+{
+    if (const char *p = archive_entry_pathname(e))
+        return p;
+    if (const char *u = archive_entry_pathname_utf8(e))
+        return u;
+    if (const wchar_t *w = archive_entry_pathname_w(e))
+        return WideToUtf8(w);
+    return std::string();
+}
+
+// The name of the single file inside a compressed stream: the archive's own name without
+// its compression suffix.
+std::string RawEntryName(const std::string &archivePath)
+{
+    std::string base = archivePath.substr(archivePath.rfind('/') + 1);
+    static const char *const suffixes[] = {".gz", ".gzip", ".bz2", ".bz", ".xz", ".lzma", ".z", ".zst", ".lz", ".lz4", ".lzo"};
+    for (const char *suffix : suffixes) {
+        std::size_t n = std::strlen(suffix);
+        if (base.size() > n && strcasecmp(base.c_str() + base.size() - n, suffix) == 0)
+            return base.substr(0, base.size() - n);
+    }
+    std::size_t dot = base.rfind('.');
+    if (dot != std::string::npos && dot > 0)
+        return base.substr(0, dot);
+    return base.empty() ? "data" : base;
+}
+
+uint32_t AttributesOf(archive_entry *e)
+{
+    mode_t type = archive_entry_filetype(e);
+    uint32_t attr = type == AE_IFDIR ? 0x10 : 0x20;
+    mode_t perm = archive_entry_perm(e);
+    if (perm != 0 && (perm & 0200) == 0)
+        attr |= 0x01;
+    return attr;
+}
+
+} // namespace
+
+std::string EntryNameToCp932(std::string_view raw)
+{
+    bool ascii = true;
+    for (unsigned char c : raw)
+        ascii = ascii && c < 0x80;
+    if (ascii || !platform::IsValidUtf8(raw))
+        return std::string(raw);
+    return platform::Utf8ToCp932(raw);
+}
+
+bool ProbeArchive(const LibarchiveProfile &profile, const char *path, ProbeResult &result)
+{
+    if (profile.plausible != nullptr && !profile.plausible(path))
+        return false;
+    Utf8LocaleGuard locale;
+    ArchivePtr a(archive_read_new());
+    if (a == nullptr)
+        return false;
+    profile.enable(a.get());
+    if (archive_read_open_filename(a.get(), path, kBlockSize) != ARCHIVE_OK)
+        return false;
+    archive_entry *entry = nullptr;
+    int rc = archive_read_next_header(a.get(), &entry);
+    if (rc != ARCHIVE_OK && rc != ARCHIVE_WARN && rc != ARCHIVE_EOF)
+        return false;
+    result.format = archive_format(a.get());
+    result.filter = FirstRealFilter(a.get());
+    if (result.format == 0)
+        return false;
+    if (IsRaw(a.get()) && (!profile.rawNeedsFilter || result.filter == ARCHIVE_FILTER_NONE))
+        return false;
+    return true;
+}
+
+archive *LibarchiveReader::start(ReadError &error) const
+{
+    archive *a = archive_read_new();
+    if (a == nullptr) {
+        error = ReadError::OutOfMemory;
+        return nullptr;
+    }
+    profile_.enable(a);
+    if (archive_read_open_filename(a, path_.c_str(), kBlockSize) != ARCHIVE_OK) {
+        struct stat st{};
+        error = stat(path_.c_str(), &st) != 0 ? ReadError::NotFound : ErrorOf(a);
+        archive_read_free(a);
+        return nullptr;
+    }
+    return a;
+}
+
+ReadError LibarchiveReader::open(const std::string &path)
+{
+    Utf8LocaleGuard locale;
+    path_ = path;
+    entries_.clear();
+    dataSource_.clear();
+    special_.clear();
+    ReadError error = ReadError::None;
+    if (profile_.plausible != nullptr && !profile_.plausible(path.c_str())) {
+        struct stat st{};
+        return stat(path.c_str(), &st) != 0 ? ReadError::NotFound : ReadError::Corrupt;
+    }
+    ArchivePtr a(start(error));
+    if (a == nullptr)
+        return error;
+
+    // Position of each header in the (decompressed) stream, for estimating compressed sizes.
+    std::vector<int64_t> positions;
+    std::unordered_map<std::string, std::size_t> byName;
+    std::vector<std::string> hardlinkTargets;
+    std::size_t nameBytes = 0;
+    bool raw = false;
+    archive_entry *entry = nullptr;
+    for (;;) {
+        int rc = archive_read_next_header(a.get(), &entry);
+        if (rc == ARCHIVE_EOF)
+            break;
+        if (rc != ARCHIVE_OK && rc != ARCHIVE_WARN) {
+            // A damaged header ends the listing. libarchive may offer the same broken header
+            // again and again, so it is never retried; what was listed so far stays listed.
+            if (entries_.empty())
+                return ErrorOf(a.get());
+            break;
+        }
+        if (entries_.empty()) {
+            probe_.format = archive_format(a.get());
+            probe_.filter = FirstRealFilter(a.get());
+            raw = IsRaw(a.get());
+            if (raw && (!profile_.rawNeedsFilter || probe_.filter == ARCHIVE_FILTER_NONE))
+                return ReadError::Corrupt;
+        }
+        if (entries_.size() >= kMaxEntries || nameBytes > kMaxNameBytes)
+            return ReadError::OutOfMemory;
+        EntryInfo info;
+        std::string name = raw ? RawEntryName(path) : RawName(entry);
+        info.name = EntryNameToCp932(name);
+        mode_t type = archive_entry_filetype(entry);
+        if (type == AE_IFDIR && (info.name.empty() || info.name.back() != '/'))
+            info.name += '/';
+        nameBytes += info.name.size();
+        info.originalSize = archive_entry_size_is_set(entry) && archive_entry_size(entry) > 0
+                                ? static_cast<uint64_t>(archive_entry_size(entry))
+                                : 0;
+        if (archive_entry_mtime_is_set(entry))
+            UnixTimeToDos(archive_entry_mtime(entry), info.dosDate, info.dosTime);
+        info.attribute = AttributesOf(entry);
+        info.encrypted = archive_entry_is_encrypted(entry) != 0;
+        info.method = archive_format_name(a.get()) != nullptr ? archive_format_name(a.get()) : "";
+        info.readerData = entries_.size();
+        const char *hardlink = archive_entry_hardlink(entry);
+        hardlinkTargets.push_back(hardlink != nullptr ? hardlink : "");
+        special_.push_back(type == AE_IFLNK || type == AE_IFCHR || type == AE_IFBLK || type == AE_IFIFO ||
+                           type == AE_IFSOCK);
+        positions.push_back(archive_read_header_position(a.get()));
+        // The raw format does not know the size until the data is read.
+        if (raw) {
+            const void *buf = nullptr;
+            size_t size = 0;
+            int64_t offset = 0;
+            uint64_t total = 0;
+            int r;
+            while ((r = archive_read_data_block(a.get(), &buf, &size, &offset)) == ARCHIVE_OK)
+                total = static_cast<uint64_t>(offset) + size;
+            if (r != ARCHIVE_EOF)
+                return ErrorOf(a.get());
+            info.originalSize = total;
+        }
+        if (!name.empty())
+            byName[name] = entries_.size();
+        entries_.push_back(std::move(info));
+        if (raw)
+            break;
+    }
+    if (entries_.empty())
+        probe_.format = archive_format(a.get());
+    if (probe_.format == 0)
+        return ReadError::Corrupt;
+
+    // Hard links read the data of the entry they name.
+    dataSource_.resize(entries_.size());
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        dataSource_[i] = i;
+        if (!hardlinkTargets[i].empty()) {
+            auto it = byName.find(hardlinkTargets[i]);
+            if (it != byName.end() && it->second < i)
+                dataSource_[i] = dataSource_[it->second];
+            if (entries_[i].originalSize == 0)
+                entries_[i].originalSize = entries_[dataSource_[i]].originalSize;
+        }
+    }
+
+    // Compressed sizes and checksums.
+    struct stat st{};
+    uint64_t fileSize = stat(path.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
+    int base = probe_.format & ARCHIVE_FORMAT_BASE_MASK;
+    std::vector<bool> known(entries_.size(), false);
+    if (base == ARCHIVE_FORMAT_ZIP) {
+        std::vector<ZipDirectoryEntry> dir;
+        if (ReadZipDirectory(path, dir)) {
+            // libarchive walks the entries in local-header order, leaving some out (resource
+            // forks): match each to the next directory record of the same name or size.
+            std::size_t cursor = 0;
+            for (std::size_t i = 0; i < entries_.size() && cursor < dir.size(); ++i) {
+                EntryInfo &e = entries_[i];
+                for (std::size_t look = cursor; look < dir.size() && look < cursor + 8; ++look) {
+                    const ZipDirectoryEntry &d = dir[look];
+                    bool isDir = !d.rawName.empty() && d.rawName.back() == '/';
+                    if (EntryNameToCp932(d.rawName) == e.name ||
+                        (d.originalSize == e.originalSize && isDir == ((e.attribute & 0x10) != 0) && look == cursor)) {
+                        e.crc = d.crc;
+                        e.compressedSize = d.compressedSize;
+                        e.method = ZipMethodName(d.method);
+                        if (d.flags & 1)
+                            e.encrypted = true;
+                        // MS-DOS and NTFS hosts keep the attribute bits in the low byte.
+                        if (d.hostSystem == 0 || d.hostSystem == 10 || d.hostSystem == 11 || d.hostSystem == 14)
+                            e.attribute = (d.externalAttributes & 0x27) | (e.attribute & 0x10);
+                        if (e.dosDate == 0)
+                            e.dosDate = d.dosDate, e.dosTime = d.dosTime;
+                        known[i] = true;
+                        cursor = look + 1;
+                        break;
+                    }
+                }
+            }
+        }
+    }
+    bool stored = probe_.filter == ARCHIVE_FILTER_NONE &&
+                  (base == ARCHIVE_FORMAT_TAR || base == ARCHIVE_FORMAT_CPIO || base == ARCHIVE_FORMAT_AR);
+    bool positional = base == ARCHIVE_FORMAT_RAR || base == ARCHIVE_FORMAT_RAR_V5 || base == ARCHIVE_FORMAT_ZIP;
+    uint64_t total = 0;
+    for (const EntryInfo &e : entries_)
+        total += e.originalSize;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (known[i])
+            continue;
+        EntryInfo &e = entries_[i];
+        if (stored) {
+            e.compressedSize = e.originalSize;
+        } else if (positional && !special_[i]) {
+            // The span from this header to the next: the entry's packed data and its header.
+            int64_t next = i + 1 < positions.size() ? positions[i + 1] : static_cast<int64_t>(fileSize);
+            int64_t span = next - positions[i];
+            e.compressedSize = span > 0 && e.originalSize > 0 ? static_cast<uint64_t>(span) : 0;
+        } else if (total > 0) {
+            // Solid and compressed-stream formats: the archive's overall ratio.
+            e.compressedSize = static_cast<uint64_t>(static_cast<long double>(e.originalSize) * fileSize / total);
+        }
+    }
+    return ReadError::None;
+}
+
+ReadError LibarchiveReader::extract(std::size_t index, const DataSink &sink)
+{
+    if (index >= entries_.size())
+        return ReadError::Corrupt;
+    if (entries_[index].encrypted)
+        return ReadError::Encrypted;
+    if (special_[index])
+        return ReadError::Unsupported;
+    std::size_t target = dataSource_[index];
+    Utf8LocaleGuard locale;
+    ReadError error = ReadError::None;
+    ArchivePtr a(start(error));
+    if (a == nullptr)
+        return error;
+    archive_entry *entry = nullptr;
+    for (std::size_t i = 0;; ++i) {
+        int rc = archive_read_next_header(a.get(), &entry);
+        if (rc != ARCHIVE_OK && rc != ARCHIVE_WARN)
+            return ErrorOf(a.get());
+        if (i == target)
+            break;
+    }
+    if (archive_entry_is_encrypted(entry))
+        return ReadError::Encrypted;
+    std::unique_ptr<uint8_t[]> buffer(new uint8_t[kBlockSize]);
+    for (;;) {
+        la_ssize_t n = archive_read_data(a.get(), buffer.get(), kBlockSize);
+        if (n == 0)
+            return ReadError::None;
+        if (n < 0)
+            return ErrorOf(a.get());
+        if (!sink(buffer.get(), static_cast<std::size_t>(n)))
+            return ReadError::None;
+    }
+}
+
+} // namespace tovik::archivers

@@ -1,0 +1,71 @@
+// An ArchiveReader on libarchive, shared by the libraries that stand on it.
+//
+// A profile names the formats and filters a library reads; the reader lists every entry at
+// open time (names converted to CP932 by EntryNameToCp932), fills in what libarchive does not
+// report (CRC and compressed size from a ZIP's central directory, an estimate elsewhere) and
+// decodes one entry by reading the archive again up to it.
+#ifndef TOVIK_ARCHIVERS_LIBARCHIVEREADER_H
+#define TOVIK_ARCHIVERS_LIBARCHIVEREADER_H
+
+#include "archivers/common/ArchiveReader.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct archive;
+
+namespace tovik::archivers {
+
+struct LibarchiveProfile {
+    // Registers the formats and filters of the library on a fresh reading archive.
+    void (*enable)(archive *a);
+    // Accepts libarchive's "raw" format (a single compressed file) only behind a real
+    // compression filter: raw alone claims any file at all.
+    bool rawNeedsFilter = false;
+    // When set, a file it answers false for is refused before libarchive reads it.
+    bool (*plausible)(const char *path) = nullptr;
+};
+
+// What a probe found: the archive format code and the first real compression filter code
+// (ARCHIVE_FILTER_NONE when there is none).
+struct ProbeResult {
+    int format = 0;
+    int filter = 0;
+};
+
+// Opens path with the profile and reads the first header. False when the file is not one of
+// the profile's formats (or is unreadable).
+bool ProbeArchive(const LibarchiveProfile &profile, const char *path, ProbeResult &result);
+
+// The CP932 form of a stored name: ASCII and names that are not valid UTF-8 (Shift_JIS and
+// other 8-bit sets) pass unchanged, valid UTF-8 is converted.
+std::string EntryNameToCp932(std::string_view raw);
+
+class LibarchiveReader : public ArchiveReader {
+public:
+    explicit LibarchiveReader(const LibarchiveProfile &profile) : profile_(profile) {}
+
+    ReadError open(const std::string &path) override;
+    const std::vector<EntryInfo> &entries() const override { return entries_; }
+    ReadError extract(std::size_t index, const DataSink &sink) override;
+
+    const ProbeResult &probe() const { return probe_; }
+
+private:
+    // Opens a fresh reading archive on path_; null on failure (error set).
+    archive *start(ReadError &error) const;
+
+    const LibarchiveProfile &profile_;
+    std::string path_;
+    std::vector<EntryInfo> entries_;
+    // For each entry: the entry whose data a hard link shares, or its own index; and whether
+    // the entry is something that is never written (a symbolic link, a device).
+    std::vector<std::size_t> dataSource_;
+    std::vector<bool> special_;
+    ProbeResult probe_;
+};
+
+} // namespace tovik::archivers
+
+#endif
