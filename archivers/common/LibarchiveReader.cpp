@@ -157,6 +157,10 @@ bool ProbeArchive(const LibarchiveProfile &profile, const char *path, ProbeResul
         return false;
     result.format = archive_format(a.get());
     result.filter = FirstRealFilter(a.get());
+    // An archive that ends before its first entry may leave the format unnamed; one of the
+    // profile's readers accepted it all the same (raw never ends before its entry).
+    if (result.format == 0 && rc == ARCHIVE_EOF)
+        result.format = ARCHIVE_FORMAT_EMPTY;
     if (result.format == 0)
         return false;
     if (IsRaw(a.get()) && (!profile.rawNeedsFilter || result.filter == ARCHIVE_FILTER_NONE))
@@ -265,9 +269,7 @@ ReadError LibarchiveReader::open(const std::string &path)
             break;
     }
     if (entries_.empty())
-        probe_.format = archive_format(a.get());
-    if (probe_.format == 0)
-        return ReadError::Corrupt;
+        probe_.format = archive_format(a.get()) != 0 ? archive_format(a.get()) : ARCHIVE_FORMAT_EMPTY;
 
     // Hard links read the data of the entry they name.
     dataSource_.resize(entries_.size());
@@ -351,12 +353,27 @@ ReadError LibarchiveReader::extract(std::size_t index, const DataSink &sink)
         return ReadError::Encrypted;
     if (special_[index])
         return ReadError::Unsupported;
-    std::size_t target = dataSource_[index];
+    bool delivered = false;
+    auto counting = [&](const uint8_t *data, std::size_t size) {
+        delivered = true;
+        return sink(data, size);
+    };
+    ReadError error = extractFrom(dataSource_[index], counting, false);
+    // Skipping the entries before a wanted one fails for some 7z and RAR archives where
+    // reading through them works: try that before giving up, unless data was handed on.
+    if (error != ReadError::None && error != ReadError::Encrypted && !delivered)
+        error = extractFrom(dataSource_[index], sink, true);
+    return error;
+}
+
+ReadError LibarchiveReader::extractFrom(std::size_t target, const DataSink &sink, bool readThrough)
+{
     Utf8LocaleGuard locale;
     ReadError error = ReadError::None;
     ArchivePtr a(start(error));
     if (a == nullptr)
         return error;
+    std::unique_ptr<uint8_t[]> buffer(new uint8_t[kBlockSize]);
     archive_entry *entry = nullptr;
     for (std::size_t i = 0;; ++i) {
         int rc = archive_read_next_header(a.get(), &entry);
@@ -364,14 +381,31 @@ ReadError LibarchiveReader::extract(std::size_t index, const DataSink &sink)
             return ErrorOf(a.get());
         if (i == target)
             break;
+        if (readThrough) {
+            while (archive_read_data(a.get(), buffer.get(), kBlockSize) > 0) {
+            }
+        }
     }
     if (archive_entry_is_encrypted(entry))
         return ReadError::Encrypted;
-    std::unique_ptr<uint8_t[]> buffer(new uint8_t[kBlockSize]);
+    // A sparse entry may end in a hole that no data block covers.
+    uint64_t padTo = archive_entry_sparse_count(entry) > 0 && archive_entry_size(entry) > 0
+                         ? static_cast<uint64_t>(archive_entry_size(entry))
+                         : 0;
+    uint64_t done = 0;
     for (;;) {
         la_ssize_t n = archive_read_data(a.get(), buffer.get(), kBlockSize);
-        if (n == 0)
+        if (n == 0) {
+            std::memset(buffer.get(), 0, kBlockSize);
+            while (done < padTo) {
+                std::size_t chunk = padTo - done < kBlockSize ? static_cast<std::size_t>(padTo - done) : kBlockSize;
+                if (!sink(buffer.get(), chunk))
+                    break;
+                done += chunk;
+            }
             return ReadError::None;
+        }
+        done += static_cast<uint64_t>(n);
         if (n < 0)
             return ErrorOf(a.get());
         if (!sink(buffer.get(), static_cast<std::size_t>(n)))

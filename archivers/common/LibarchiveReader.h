@@ -55,6 +55,9 @@ public:
 private:
     // Opens a fresh reading archive on path_; null on failure (error set).
     archive *start(ReadError &error) const;
+    // Decodes entry target into sink; readThrough reads the entries before it instead of
+    // skipping them.
+    ReadError extractFrom(std::size_t target, const DataSink &sink, bool readThrough);
 
     const LibarchiveProfile &profile_;
     std::string path_;
