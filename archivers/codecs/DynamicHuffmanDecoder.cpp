@@ -176,3 +176,301 @@ ReadError DecodeDynamicHuffman(InputStream &input, uint64_t originalSize, const 
 }
 
 } // namespace tovik::codecs
+
+namespace tovik::codecs {
+
+namespace {
+
+// The -lh2- trees share one node array: the code tree from kRootC, the position tree from
+// kRootP. Nodes are kept in falling frequency order; runs of equal frequency form blocks
+// whose leader (edge) is their first node, so an increment swaps a node with its leader.
+// child[n] >= 0 is an inner node with children child[n] and child[n] - 1; child[n] < 0 is
+// the leaf of symbol ~child[n].
+class GrowingTrees {
+public:
+    static constexpr int kChars = 314;
+    static constexpr int kCodes = 286;                   // literals and lengths in -lh2-
+    static constexpr int kExtendedCode = kCodes - 1;      // followed by 8 more length bits
+    static constexpr int kRootC = 0;
+    static constexpr int kRootP = kChars * 2;
+    static constexpr int kNodes = kChars * 2 + 128 * 2;
+
+    GrowingTrees()
+    {
+        for (int i = 0; i < kNodes; ++i) {
+            stock_[i] = static_cast<int16_t>(i);
+            block_[i] = 0;
+        }
+        int i, j;
+        for (i = 0, j = kCodes * 2 - 2; i < kCodes; ++i, --j) {
+            freq_[j] = 1;
+            child_[j] = static_cast<int16_t>(~i);
+            leaf_[i] = static_cast<int16_t>(j);
+            block_[j] = 1;
+        }
+        avail_ = 2;
+        edge_[1] = kCodes - 1;
+        i = kCodes * 2 - 2;
+        while (j >= 0) {
+            unsigned f = freq_[j] = static_cast<uint16_t>(freq_[i] + freq_[i - 1]);
+            child_[j] = static_cast<int16_t>(i);
+            parent_[i] = parent_[i - 1] = static_cast<int16_t>(j);
+            if (f == freq_[j + 1])
+                edge_[block_[j] = block_[j + 1]] = static_cast<int16_t>(j);
+            else
+                edge_[block_[j] = stock_[avail_++]] = static_cast<int16_t>(j);
+            i -= 2;
+            --j;
+        }
+        freq_[kRootP] = 1;
+        child_[kRootP] = static_cast<int16_t>(~kChars);
+        leaf_[kChars] = kRootP;
+        edge_[block_[kRootP] = stock_[avail_++]] = kRootP;
+        mostP_ = kRootP;
+    }
+
+    bool ok() const { return ok_; }
+
+    int decodeCode(BitReader &in)
+    {
+        int c = child_[kRootC];
+        do
+            c = child_[c - static_cast<int>(in.bit())];
+        while (c > 0 && ok_);
+        c = ~c;
+        if (c < 0 || c >= kCodes)
+            return fail();
+        updateCode(c);
+        return c;
+    }
+
+    // The position code for a copy made when produced bytes have been output.
+    int decodePosition(BitReader &in, uint64_t produced)
+    {
+        while (produced > nextCount_ && ok_) {
+            addPosition(static_cast<int>(nextCount_ / 64));
+            nextCount_ = nextCount_ + 64 >= 8192 ? UINT64_MAX : nextCount_ + 64;
+        }
+        int c = child_[kRootP];
+        while (c > 0 && ok_)
+            c = child_[c - static_cast<int>(in.bit())];
+        c = ~c - kChars;
+        if (c < 0 || c >= 128)
+            return fail();
+        updatePosition(c);
+        return ok_ ? c : -1;
+    }
+
+private:
+    int fail()
+    {
+        ok_ = false;
+        return -1;
+    }
+
+    int16_t takeBlock()
+    {
+        if (avail_ >= kNodes) {
+            ok_ = false;
+            return 0;
+        }
+        return stock_[avail_++];
+    }
+
+    void rebuild(int start, int end)
+    {
+        int i, j, b = 0;
+        for (i = j = start; i < end; ++i) {
+            int k = child_[i];
+            if (k < 0) {
+                freq_[j] = static_cast<uint16_t>((freq_[i] + 1) / 2);
+                child_[j] = static_cast<int16_t>(k);
+                ++j;
+            }
+            if (edge_[b = block_[i]] == i && avail_ > 0)
+                stock_[--avail_] = static_cast<int16_t>(b);
+        }
+        --j;
+        i = end - 1;
+        int l = end - 2;
+        while (i >= start) {
+            while (i >= l) {
+                freq_[i] = freq_[j];
+                child_[i] = child_[j];
+                --i;
+                --j;
+            }
+            unsigned f = freq_[l] + freq_[l + 1];
+            int k = start;
+            while (f < freq_[k])
+                ++k;
+            while (j >= k) {
+                freq_[i] = freq_[j];
+                child_[i] = child_[j];
+                --i;
+                --j;
+            }
+            freq_[i] = static_cast<uint16_t>(f);
+            child_[i] = static_cast<int16_t>(l + 1);
+            --i;
+            l -= 2;
+        }
+        unsigned f = 0;
+        for (i = start; i < end; ++i) {
+            j = child_[i];
+            if (j < 0)
+                leaf_[~j] = static_cast<int16_t>(i);
+            else
+                parent_[j] = parent_[j - 1] = static_cast<int16_t>(i);
+            unsigned g = freq_[i];
+            if (g == f) {
+                block_[i] = static_cast<int16_t>(b);
+            } else {
+                b = block_[i] = takeBlock();
+                edge_[b] = static_cast<int16_t>(i);
+                f = g;
+            }
+        }
+    }
+
+    // Increments node p (after moving it to the front of its block); answers its parent.
+    int increment(int p)
+    {
+        int b = block_[p];
+        int q = edge_[b];
+        if (q != p) {
+            int r = child_[p], s = child_[q];
+            child_[p] = static_cast<int16_t>(s);
+            child_[q] = static_cast<int16_t>(r);
+            if (r >= 0)
+                parent_[r] = parent_[r - 1] = static_cast<int16_t>(q);
+            else
+                leaf_[~r] = static_cast<int16_t>(q);
+            if (s >= 0)
+                parent_[s] = parent_[s - 1] = static_cast<int16_t>(p);
+            else
+                leaf_[~s] = static_cast<int16_t>(p);
+            p = q;
+            adjust(p, b);
+        } else if (b == block_[p + 1]) {
+            adjust(p, b);
+        } else if (++freq_[p] == freq_[p - 1]) {
+            if (avail_ > 0)
+                stock_[--avail_] = static_cast<int16_t>(b);
+            block_[p] = block_[p - 1];
+        }
+        return parent_[p];
+    }
+
+    void adjust(int p, int b)
+    {
+        ++edge_[b];
+        if (++freq_[p] == freq_[p - 1]) {
+            block_[p] = block_[p - 1];
+        } else {
+            block_[p] = takeBlock();
+            edge_[block_[p]] = static_cast<int16_t>(p);
+        }
+    }
+
+    void updateCode(int c)
+    {
+        if (freq_[kRootC] == 0x8000)
+            rebuild(0, kCodes * 2 - 1);
+        ++freq_[kRootC];
+        int q = leaf_[c];
+        do
+            q = increment(q);
+        while (q != kRootC && ok_);
+    }
+
+    void updatePosition(int p)
+    {
+        if (totalP_ == 0x8000) {
+            rebuild(kRootP, mostP_ + 1);
+            totalP_ = freq_[kRootP];
+            freq_[kRootP] = 0xFFFF;
+        }
+        int q = leaf_[p + kChars];
+        while (q != kRootP && ok_)
+            q = increment(q);
+        ++totalP_;
+    }
+
+    // Splits the last leaf to add position code p with frequency 0.
+    void addPosition(int p)
+    {
+        int r = mostP_ + 1, q = r + 1;
+        if (q >= kNodes || p + kChars >= kChars + 128) {
+            ok_ = false;
+            return;
+        }
+        leaf_[~(child_[r] = child_[mostP_])] = static_cast<int16_t>(r);
+        child_[q] = static_cast<int16_t>(~(p + kChars));
+        child_[mostP_] = static_cast<int16_t>(q);
+        freq_[r] = freq_[mostP_];
+        freq_[q] = 0;
+        block_[r] = block_[mostP_];
+        if (mostP_ == kRootP) {
+            freq_[kRootP] = 0xFFFF;
+            ++edge_[block_[kRootP]];
+        }
+        parent_[r] = parent_[q] = static_cast<int16_t>(mostP_);
+        block_[q] = takeBlock();
+        edge_[block_[q]] = static_cast<int16_t>(q);
+        leaf_[p + kChars] = static_cast<int16_t>(q);
+        mostP_ = q;
+        updatePosition(p);
+    }
+
+    int16_t child_[kNodes + 1] = {};
+    int16_t parent_[kNodes + 1] = {};
+    int16_t block_[kNodes + 1] = {};
+    int16_t edge_[kNodes + 1] = {};
+    int16_t stock_[kNodes + 1] = {};
+    int16_t leaf_[kChars + 128] = {};
+    uint16_t freq_[kNodes + 1] = {};
+    int avail_ = 0;
+    int mostP_ = 0;
+    unsigned totalP_ = 0;
+    uint64_t nextCount_ = 64;
+    bool ok_ = true;
+};
+
+} // namespace
+
+ReadError DecodeLh2(InputStream &input, uint64_t originalSize, const archivers::DataSink &sink)
+{
+    constexpr unsigned kDictionaryBits = 13;
+    BitReader in(input);
+    auto trees = std::make_unique<GrowingTrees>();
+    OutputWindow out(kDictionaryBits, originalSize, sink);
+    auto spaces = std::make_unique<uint8_t[]>(1u << kDictionaryBits);
+    std::memset(spaces.get(), ' ', 1u << kDictionaryBits);
+    out.presetHistory(spaces.get(), 1u << kDictionaryBits);
+    unsigned steps = 0;
+    while (!out.done()) {
+        int c = trees->decodeCode(in);
+        if (c < 0)
+            return ReadError::Corrupt;
+        if (c == GrowingTrees::kExtendedCode)
+            c += static_cast<int>(in.bits(8));
+        if (c < 256) {
+            out.put(static_cast<uint8_t>(c));
+        } else {
+            int p = trees->decodePosition(in, out.total());
+            if (p < 0)
+                return ReadError::Corrupt;
+            uint32_t distance = (static_cast<uint32_t>(p) << 6) | in.bits(6);
+            out.copy(distance + 1, static_cast<uint32_t>(c) - 253);
+        }
+        if ((++steps & 0xFFF) == 0 && in.overrun())
+            return ReadError::Corrupt;
+    }
+    out.finish();
+    if (out.stopped())
+        return ReadError::None;
+    return in.overrun() ? ReadError::Corrupt : ReadError::None;
+}
+
+} // namespace tovik::codecs

@@ -12,6 +12,11 @@ namespace tovik::codecs {
 archivers::ReadError DecodeDynamicHuffman(InputStream &in, uint64_t originalSize,
                                           const archivers::DataSink &sink);
 
+// LZH -lh2-: adaptive Huffman coding of literals and lengths (the last length code carries 8
+// extra bits) and of the upper position bits, whose alphabet grows by one code per 64 bytes
+// of output; an 8 KiB dictionary that starts filled with spaces.
+archivers::ReadError DecodeLh2(InputStream &in, uint64_t originalSize, const archivers::DataSink &sink);
+
 } // namespace tovik::codecs
 
 #endif

@@ -182,3 +182,97 @@ ReadError DecodeStaticHuffman(InputStream &input, const StaticHuffmanParams &par
 }
 
 } // namespace tovik::codecs
+
+namespace tovik::codecs {
+
+namespace {
+
+constexpr unsigned kLh3Codes = 286;
+constexpr unsigned kLh3Positions = 128;
+
+// The built-in position table: lengths 2 to 9, rising at the listed codes.
+void lh3DefaultPositions(uint8_t *lengths)
+{
+    static const unsigned rises[] = {1, 1, 3, 6, 13, 31, 78};
+    unsigned len = 2, r = 0;
+    for (unsigned i = 0; i < kLh3Positions; ++i) {
+        while (r < 7 && rises[r] == i) {
+            ++len;
+            ++r;
+        }
+        lengths[i] = static_cast<uint8_t>(len);
+    }
+}
+
+} // namespace
+
+ReadError DecodeLh3(InputStream &input, uint64_t originalSize, const archivers::DataSink &sink)
+{
+    BitReader in(input);
+    auto tables = std::make_unique<Tables>();
+    OutputWindow out(13, originalSize, sink);
+    uint32_t blockLeft = 0;
+    while (!out.done()) {
+        if (blockLeft == 0) {
+            blockLeft = in.bits(16);
+            // Codes: a flag, then 4 bits of length - 1. Three leading lengths of 1 mean a
+            // single code follows in 9 bits.
+            uint8_t lengths[kLh3Codes] = {};
+            bool single = false;
+            for (unsigned i = 0; i < kLh3Codes; ++i) {
+                lengths[i] = static_cast<uint8_t>(in.bit() ? in.bits(4) + 1 : 0);
+                if (i == 2 && lengths[0] == 1 && lengths[1] == 1 && lengths[2] == 1) {
+                    tables->code.setSingle(in.bits(9));
+                    single = true;
+                    break;
+                }
+            }
+            if (!single && !tables->code.build(lengths, kLh3Codes, 12))
+                return ReadError::Corrupt;
+            uint8_t positions[kLh3Positions] = {};
+            if (in.bit()) {
+                single = false;
+                for (unsigned i = 0; i < kLh3Positions; ++i) {
+                    positions[i] = static_cast<uint8_t>(in.bits(4));
+                    if (i == 2 && positions[0] == 1 && positions[1] == 1 && positions[2] == 1) {
+                        tables->position.setSingle(in.bits(10));
+                        single = true;
+                        break;
+                    }
+                }
+                if (!single && !tables->position.build(positions, kLh3Positions, 8))
+                    return ReadError::Corrupt;
+            } else {
+                lh3DefaultPositions(positions);
+                tables->position.build(positions, kLh3Positions, 8);
+            }
+            if (in.overrun())
+                return ReadError::Corrupt;
+            continue;
+        }
+        --blockLeft;
+        int c = tables->code.decode(in);
+        if (c < 0)
+            return ReadError::Corrupt;
+        if (c == kLh3Codes - 1)
+            c += static_cast<int>(in.bits(8));
+        if (c < 256) {
+            out.put(static_cast<uint8_t>(c));
+        } else {
+            int p = tables->position.decode(in);
+            if (p < 0 || p >= static_cast<int>(kLh3Positions))
+                return ReadError::Corrupt;
+            uint32_t distance = (static_cast<uint32_t>(p) << 6) | in.bits(6);
+            if (!out.copy(distance + 1, static_cast<uint32_t>(c) - kMatchBase))
+                return ReadError::Corrupt;
+        }
+        if ((blockLeft & 0xFFF) == 0 && in.overrun())
+            return ReadError::Corrupt;
+    }
+    out.finish();
+    if (out.stopped())
+        return ReadError::None;
+    return in.overrun() ? ReadError::Corrupt : ReadError::None;
+}
+
+} // namespace tovik::codecs

@@ -26,6 +26,11 @@ StaticHuffmanParams LharkParams();
 archivers::ReadError DecodeStaticHuffman(InputStream &in, const StaticHuffmanParams &params,
                                          uint64_t originalSize, const archivers::DataSink &sink);
 
+// LZH -lh3-: the earlier static coder with an 8 KiB dictionary: per block, 286 codes whose
+// last carries 8 extra bits of match length, and positions as a 7-bit code (read per block
+// or a built-in table) followed by 6 plain bits.
+archivers::ReadError DecodeLh3(InputStream &in, uint64_t originalSize, const archivers::DataSink &sink);
+
 } // namespace tovik::codecs
 
 #endif

@@ -423,17 +423,21 @@ ReadError LzhReader::extract(std::size_t index, const DataSink &sink)
         err = codecs::CopyStored(in, d.original, checked);
     else if (m == "-lh1-")
         err = codecs::DecodeDynamicHuffman(in, d.original, checked);
-    else if (m == "-lh4-" || m == "-lh5-" || m == "-lh6-" || m == "-lh7-" || m == "-lhx-") {
+    else if (m == "-lh2-")
+        err = codecs::DecodeLh2(in, d.original, checked);
+    else if (m == "-lh3-")
+        err = codecs::DecodeLh3(in, d.original, checked);
+    else if (m == "-lh4-" || m == "-lh5-" || m == "-lh6-" || m == "-lh7-" || m == "-lhx-")
         err = codecs::DecodeStaticHuffman(in, d.lhark ? codecs::LharkParams() : codecs::LzhStaticParams(m[3]),
                                           d.original, checked);
-    } else if (m == "-lzs-")
+    else if (m == "-lzs-")
         err = codecs::DecodeLzs(in, d.original, checked);
     else if (m == "-lz5-")
         err = codecs::DecodeLz5(in, d.original, checked);
-    else if (m == "-pm2-")
-        err = codecs::DecodePm2(in, d.original, checked);
     else if (m == "-pm1-")
         err = codecs::DecodePm1(in, d.original, checked);
+    else if (m == "-pm2-")
+        err = codecs::DecodePm2(in, d.original, checked);
     else
         return ReadError::Unsupported;
     if (err != ReadError::None || stopped)

@@ -50,7 +50,7 @@ int main(int argc, char **argv)
                 runAll(damaged);
                 ++runs;
             }
-            for (unsigned which = 0; which < 12 && bytes.size() > 64; ++which) {
+            for (unsigned which = 0; which < 14 && bytes.size() > 64; ++which) {
                 std::vector<uint8_t> raw(bytes.begin() + 27, bytes.end());
                 raw[0] = static_cast<uint8_t>(which);
                 raw[1] = 0x00, raw[2] = 0x40, raw[3] = 0x01, raw[4] = 0x00;

@@ -59,7 +59,7 @@ int FuzzDecoders(const uint8_t *data, std::size_t size)
 {
     if (size < 5)
         return 0;
-    const unsigned which = data[0] % 12;
+    const unsigned which = data[0] % 14;
     const uint64_t original = (data[1] | (data[2] << 8) | (data[3] << 16) | (uint64_t(data[4]) << 24)) % (kOutputCap * 2);
     codecs::MemoryInput in(data + 5, size - 5);
     std::size_t produced = 0;
@@ -84,8 +84,12 @@ int FuzzDecoders(const uint8_t *data, std::size_t size)
         codecs::DecodeLz5(in, original, sink);
     else if (which == 10)
         codecs::DecodePm1(in, original, sink);
-    else
+    else if (which == 11)
         codecs::DecodePm2(in, original, sink);
+    else if (which == 12)
+        codecs::DecodeLh2(in, original, sink);
+    else
+        codecs::DecodeLh3(in, original, sink);
     return 0;
 }
 
