@@ -21,7 +21,8 @@ using codecs::ArchiveFile;
 namespace {
 
 constexpr uint64_t kSfxSearch = 256 * 1024;
-constexpr uint32_t kMaxLevel3Header = 1024 * 1024;
+// No header of any level is longer than this; a longer one is hostile.
+constexpr uint32_t kMaxHeader = 1024 * 1024;
 constexpr uint32_t kCodePageUtf8 = 65001;
 
 uint16_t le16(const uint8_t *p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
@@ -201,7 +202,7 @@ Parse parseHeader(ArchiveFile &file, uint64_t off, bool strict, Header &h)
             // counts them too.
             uint16_t nextSize = le16(&raw[raw.size() - 2]);
             while (nextSize != 0) {
-                if (nextSize < 3 || compressed < nextSize)
+                if (nextSize < 3 || compressed < nextSize || raw.size() + nextSize > kMaxHeader)
                     return Parse::Bad;
                 std::size_t at = raw.size();
                 raw.resize(at + nextSize);
@@ -232,7 +233,7 @@ Parse parseHeader(ArchiveFile &file, uint64_t off, bool strict, Header &h)
         if (le16(base) != 4 || !file.read(off, base, 32))
             return Parse::Bad;
         uint32_t total = le32(base + 24);
-        if (total < 32 || total > kMaxLevel3Header)
+        if (total < 32 || total > kMaxHeader)
             return Parse::Bad;
         raw.resize(total);
         if (!file.read(off, raw.data(), raw.size()) || !walkChain(raw, 28, 4, f))

@@ -17,7 +17,7 @@ namespace tovik::fuzz {
 
 namespace {
 
-constexpr std::size_t kOutputCap = 4 * 1024 * 1024;
+constexpr std::size_t kOutputCap = 1024 * 1024;
 
 // The readers take a path: hand them an anonymous in-memory file.
 template <typename Reader>

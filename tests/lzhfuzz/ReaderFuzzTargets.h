@@ -8,7 +8,7 @@
 
 namespace tovik::fuzz {
 
-// Opens data as an archive file, lists it and extracts every entry (at most a few MiB each).
+// Opens data as an archive file, lists it and extracts every entry (at most 1 MiB each).
 int FuzzLzhArchive(const uint8_t *data, std::size_t size);
 int FuzzArjArchive(const uint8_t *data, std::size_t size);
 // Feeds data straight to one decoder (chosen by the first byte, the output size taken from
