@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -218,6 +219,14 @@ TEST_F(ViewerTest, CommandLineOpensEachArchiveInItsTabAndFindsOpenOnesAgain)
     EXPECT_EQ(form->TreeArcFile->topLevelItem(0)->childCount(), 1);
     EXPECT_EQ(form->ListModel->rowCount(), 4);   // docs, then three files
     EXPECT_EQ(form->ListModel->ImageIndex(0), 0);
+
+    // Bringing a tab to the front by its tab makes it the one the commands act on.
+    EXPECT_EQ(CurrentViewer().get(), static_cast<IPnViewer *>(Form(1)->Viewer.get()));
+    QTabBar *bar = window->PageControl1->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(0).center());
+    EXPECT_EQ(window->PageControl1->currentIndex(), 0);
+    EXPECT_EQ(CurrentViewer().get(), static_cast<IPnViewer *>(Form(0)->Viewer.get()));
+    window->PageControl1->setCurrentIndex(1);
 
     // The same file by another spelling (relative, through "..", through a link) comes to
     // the front instead of opening again.
