@@ -713,9 +713,8 @@ void TFormViewer::SetTabCaption()
         if (auto *tabs = qobject_cast<QTabWidget *>(w)) {
             const int index = tabs->indexOf(parentWidget());
             if (index >= 0) {
-                // The tab shows the file name; its tip gives the full path.
-                tabs->setTabText(index, QFileInfo(Viewer->FileName).fileName().replace(QLatin1Char('&'),
-                                                                                       QLatin1String("&&")));
+                // The full path; a long one is elided in the middle, and its tip shows it whole.
+                tabs->setTabText(index, QString(Viewer->FileName).replace(QLatin1Char('&'), QLatin1String("&&")));
                 tabs->setTabToolTip(index, Viewer->FileName);
             }
             break;

@@ -119,6 +119,15 @@ private:
 // Desktops without a configured theme get a full one, so that per-type icons are found.
 void ChooseIconTheme()
 {
+    // Without a desktop platform (offscreen) Qt searches no system folder at all.
+    QStringList paths = QIcon::themeSearchPaths();
+    const QString dataDirs = qEnvironmentVariable("XDG_DATA_DIRS", QStringLiteral("/usr/local/share:/usr/share"));
+    for (const QString &dir : dataDirs.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        const QString icons = dir + QStringLiteral("/icons");
+        if (!paths.contains(icons))
+            paths.append(icons);
+    }
+    QIcon::setThemeSearchPaths(paths);
     const QString theme = QIcon::themeName();
     if (theme.isEmpty() || theme == QLatin1String("hicolor"))
         QIcon::setThemeName(QStringLiteral("Adwaita"));
