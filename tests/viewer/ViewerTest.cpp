@@ -575,6 +575,39 @@ TEST_F(ViewerTest, RootOfTreeOffersDesktopMenuForTheArchiveOnly)
     EXPECT_FALSE(before->isVisible());
 }
 
+TEST_F(ViewerTest, ProgramEndRemovesOnlyItsOwnExtractionFolder)
+{
+    const QString archive = MakeSampleZip();
+    auto run = [&] {
+        QProcess tovik;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("TOVIK_QUIT_AFTER_LOAD"), QStringLiteral("1"));
+        env.insert(QStringLiteral("TOVIK_TIMING"), QStringLiteral("1"));
+        tovik.setProcessEnvironment(env);
+        tovik.start(QStringLiteral(TOVIK_TEST_BIN_DIR "/tovik"), {archive});
+        EXPECT_TRUE(tovik.waitForFinished(60000));
+        EXPECT_EQ(tovik.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(tovik.exitCode(), 0);
+        return QString::fromLocal8Bit(tovik.readAllStandardError());
+    };
+    const QString dest = work + QStringLiteral("/KelmoraTemp");
+    WriteFile(dest + QStringLiteral("/deep/left.txt"), "left over");
+    const QString output = run();
+    EXPECT_FALSE(QFileInfo::exists(dest));
+    // The measurement line: the first tab was shown with the archive's root folder.
+    EXPECT_TRUE(output.contains(QStringLiteral("tovik-timing: shown=")) && output.contains(QStringLiteral("rows=4")))
+        << output.toStdString();
+
+    // A link planted in its place, and what it points to, stay.
+    const QString target = tmp.filePath(QStringLiteral("victim"));
+    WriteFile(target + QStringLiteral("/keep.txt"), "keep");
+    ASSERT_TRUE(QFile::link(target, dest));
+    run();
+    EXPECT_TRUE(QFileInfo(dest).isSymLink());
+    EXPECT_TRUE(QFileInfo::exists(target + QStringLiteral("/keep.txt")));
+}
+
 } // namespace
 
 #include "ViewerTest.moc"
