@@ -37,6 +37,8 @@ int LibsCommand(const Arguments &args);
 int TreeCommand(const Arguments &args);
 int DetectCommand(const Arguments &args);
 int DecodeCommand(const Arguments &args);
+int CatCommand(const Arguments &args);
+int ExtractCommand(const Arguments &args);
 
 // Prints "tovik-arc: <message>" (UTF-8) on standard error and answers kExitFailure.
 int Fail(std::string_view message);

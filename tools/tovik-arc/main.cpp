@@ -10,6 +10,8 @@ namespace {
 const Command kCommands[] = {
     {"list", "ARCHIVE", "lists the entries of an archive, one tab-separated row each", ListCommand},
     {"tree", "ARCHIVE", "shows the folder tree and list rows as the viewer builds them", TreeCommand},
+    {"cat", "ARCHIVE ENTRY", "writes an entry's bytes to standard output (memory extraction)", CatCommand},
+    {"extract", "ARCHIVE ENTRY FOLDER", "extracts one entry, without its folders, into FOLDER", ExtractCommand},
     {"libs", "", "lists the known archiver libraries and where they are installed", LibsCommand},
     {"detect", "FILE", "names the character set of a text: code, name, line-end kind, certainty", DetectCommand},
     {"decode", "[--cp932] FILE [CODE]", "shows a text as the viewer's lines (CODE 0 or absent: detected)", DecodeCommand},

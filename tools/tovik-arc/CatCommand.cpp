@@ -1,0 +1,98 @@
+// tovik-arc cat ARCHIVE ENTRY
+//
+// The entry's bytes on standard output, extracted into memory through the wrapper as the
+// viewer's text view does (the whole entry, not only its first 1,000,000 bytes). The 7z and
+// CAB wrappers offer no memory extraction; for them the entry is extracted into a private
+// temporary folder, copied out and removed.
+#include "Commands.h"
+#include "EntryLookup.h"
+
+#include "archive/LxArcImpl.h"
+
+#include <cstdint>
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace tovik::arc {
+namespace {
+
+bool WriteAll(int fd, const char *data, size_t size)
+{
+    while (size > 0) {
+        ssize_t n = write(fd, data, size);
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Extracts to a temporary folder and copies the one file it holds to standard output.
+int CatThroughFolder(TLxArchiveBase &wrapper, const std::string &path, const FoundEntry &entry)
+{
+    char tmpl[] = "/tmp/tovik-arc-cat-XXXXXX";
+    if (mkdtemp(tmpl) == nullptr)
+        return Fail("一時フォルダを作成できません (cannot create a temporary folder)");
+    std::string folder = tmpl;
+    std::string message;
+    bool ok = wrapper.ExtractFile(nullptr, path, entry.storedName, folder + "/", message);
+    int status = kExitOk;
+    DIR *dir = opendir(folder.c_str());
+    std::string file;
+    while (dirent *d = dir != nullptr ? readdir(dir) : nullptr)
+        if (d->d_name[0] != '.' || (d->d_name[1] != '\0' && (d->d_name[1] != '.' || d->d_name[2] != '\0')))
+            file = folder + "/" + d->d_name;
+    if (dir != nullptr)
+        closedir(dir);
+    if (!ok || file.empty()) {
+        status = Fail(path + ": " + ToUtf8(message));
+    } else {
+        int fd = open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        char buffer[65536];
+        ssize_t n;
+        while (fd >= 0 && (n = read(fd, buffer, sizeof buffer)) > 0)
+            if (!WriteAll(STDOUT_FILENO, buffer, static_cast<size_t>(n))) {
+                status = Fail("標準出力に書き込めません (cannot write to standard output)");
+                break;
+            }
+        if (fd >= 0)
+            close(fd);
+        unlink(file.c_str());
+    }
+    rmdir(folder.c_str());
+    return status;
+}
+
+} // namespace
+
+int CatCommand(const Arguments &args)
+{
+    if (args.size() != 2)
+        return UsageError("cat");
+    const std::string &path = args[0];
+    TLxArcImpl impl;
+    FoundEntry entry;
+    if (!FindArchiveEntry(impl, path, args[1], entry))
+        return kExitFailure;
+    // A fresh wrapper for the extraction, as the viewer makes one.
+    std::unique_ptr<TLxArchiveBase> wrapper = impl.Registry().CreateWrapper(impl.Registry().CurrentItem());
+    if (!wrapper)
+        return Fail(path + ": 書庫を開けません (the library cannot be loaded)");
+    if (dynamic_cast<T7ZIPImpl *>(wrapper.get()) != nullptr || dynamic_cast<TCAB32Impl *>(wrapper.get()) != nullptr)
+        return CatThroughFolder(*wrapper, path, entry);
+    if (entry.originalSize < 0 || entry.originalSize > static_cast<int64_t>(UINT32_MAX))
+        return Fail(path + ": 大きすぎるファイルです (the entry is too large for memory extraction)");
+    std::string buffer(static_cast<size_t>(entry.originalSize), '\0');
+    uint32_t written = 0;
+    int rc = buffer.empty() ? 0 : wrapper->ExtractMem(nullptr, path, entry.storedName, buffer, written);
+    if (rc != 0)
+        return Fail(path + ": " + ToUtf8(buffer.c_str()));
+    if (!WriteAll(STDOUT_FILENO, buffer.data(), written))
+        return Fail("標準出力に書き込めません (cannot write to standard output)");
+    return kExitOk;
+}
+
+} // namespace tovik::arc
