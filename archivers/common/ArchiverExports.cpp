@@ -195,21 +195,25 @@ std::optional<std::size_t> FindEntry(const std::vector<EntryInfo> &entries, std:
     if (name.empty())
         return std::nullopt;
     auto isFile = [](const EntryInfo &e) { return !e.name.empty() && e.name.back() != '/' && !(e.attribute & LX_FA_DIREC); };
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (entries[i].name == name && isFile(entries[i]))
-            return i;
+    // The last entry of a name wins, as when the archive is unpacked in order: a later member
+    // replaces an earlier one (a link followed by a file of the same name gives the file).
+    auto findLast = [&](auto matches) -> std::optional<std::size_t> {
+        for (std::size_t i = entries.size(); i-- > 0;)
+            if (isFile(entries[i]) && matches(entries[i]))
+                return i;
+        return std::nullopt;
+    };
+    if (auto exact = findLast([&](const EntryInfo &e) { return e.name == name; }))
+        return exact;
     std::string wanted = NormalizeSeparators(name);
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (isFile(entries[i]) && NormalizeSeparators(entries[i].name) == wanted)
-            return i;
+    if (auto loose = findLast([&](const EntryInfo &e) { return NormalizeSeparators(e.name) == wanted; }))
+        return loose;
     bool ascii = true;
     for (unsigned char c : name)
         ascii = ascii && c < 0x80;
     if (!ascii && platform::IsValidUtf8(name)) {
         std::string cp932 = NormalizeSeparators(platform::Utf8ToCp932(name));
-        for (std::size_t i = 0; i < entries.size(); ++i)
-            if (isFile(entries[i]) && NormalizeSeparators(entries[i].name) == cp932)
-                return i;
+        return findLast([&](const EntryInfo &e) { return NormalizeSeparators(e.name) == cp932; });
     }
     return std::nullopt;
 }

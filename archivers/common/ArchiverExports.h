@@ -50,7 +50,8 @@ LX_WORD RatioOf(uint64_t original, uint64_t compressed);
 // path; "*.*", "*" and an empty pattern match every name.
 bool MatchesPattern(std::string_view pattern, std::string_view name);
 // The index of the file (not folder) entry that a command line names: the stored path exactly,
-// else with "\" and "/" taken alike, else the name read as UTF-8 and converted to CP932.
+// else with "\" and "/" taken alike, else the name read as UTF-8 and converted to CP932. Of
+// several entries with one name, the last.
 std::optional<std::size_t> FindEntry(const std::vector<EntryInfo> &entries, std::string_view name);
 
 } // namespace tovik::archivers
