@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <sys/stat.h>
 
@@ -21,7 +22,7 @@ constexpr std::size_t kNoEntry = static_cast<std::size_t>(-1);
 // cost constant time.
 struct OpenArc {
     uintptr_t handle = 0;
-    std::unique_ptr<ArchiveReader> reader;
+    std::shared_ptr<ArchiveReader> reader;
     std::string pattern;
     bool matchAll = true;
     std::size_t current = kNoEntry;
@@ -53,6 +54,49 @@ const EntryInfo *Current(LX_HARC arc)
     return p->current < entries.size() ? &entries[p->current] : nullptr;
 }
 
+// The listing of the archive this library opened last. The viewer lists an archive and then
+// extracts from it, often many times; as long as the file is unchanged, an extraction finds
+// its entry here instead of reading the whole archive once more.
+struct ListingCache {
+    std::mutex lock;
+    std::string path;
+    struct stat identity{};
+    std::shared_ptr<ArchiveReader> reader;
+};
+
+ListingCache &Cache()
+{
+    static ListingCache cache;
+    return cache;
+}
+
+bool SameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+void Remember(const std::string &path, const std::shared_ptr<ArchiveReader> &reader)
+{
+    struct stat st{};
+    if (stat(path.c_str(), &st) != 0)
+        return;
+    ListingCache &cache = Cache();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    cache.path = path;
+    cache.identity = st;
+    cache.reader = reader;
+}
+
+std::shared_ptr<ArchiveReader> Recall(const std::string &path, const struct stat &st)
+{
+    ListingCache &cache = Cache();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    if (cache.reader != nullptr && cache.path == path && SameFile(cache.identity, st))
+        return cache.reader;
+    return nullptr;
+}
+
 class RunningScope {
 public:
     RunningScope() { g_running.fetch_add(1); }
@@ -61,7 +105,7 @@ public:
 
 // The archive and entry a command names, after trying each reading of the line.
 struct Resolved {
-    std::unique_ptr<ArchiveReader> reader;
+    std::shared_ptr<ArchiveReader> reader;
     std::size_t index = 0;
     const CommandTarget *target = nullptr;
 };
@@ -72,16 +116,22 @@ Message Resolve(const LibraryInfo &info, const std::vector<CommandTarget> &targe
     Message failure = Message::ArchiveNotFound;
     int rank = 0;
     std::string openedPath;
-    std::unique_ptr<ArchiveReader> reader;
+    std::shared_ptr<ArchiveReader> reader;
     ReadError openError = ReadError::NotFound;
     for (const CommandTarget &t : targets) {
         struct stat st{};
         if (stat(t.archive.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
             continue;
         if (reader == nullptr || t.archive != openedPath) {
-            reader = info.createReader();
-            openError = reader->open(t.archive);
             openedPath = t.archive;
+            reader = Recall(t.archive, st);
+            openError = ReadError::None;
+            if (reader == nullptr) {
+                reader = info.createReader();
+                openError = reader->open(t.archive);
+                if (openError == ReadError::None)
+                    Remember(t.archive, reader);
+            }
         }
         if (openError != ReadError::None) {
             if (rank < 1) {
@@ -282,6 +332,7 @@ LX_HARC OpenArchive(const LibraryInfo &info, LX_HWND, const char *path, LX_DWORD
         arc->reader = info.createReader();
         if (arc->reader == nullptr || arc->reader->open(path) != ReadError::None)
             return nullptr;
+        Remember(path, arc->reader);
         for (std::size_t slot = 0; slot < kSlots; ++slot) {
             OpenArc *expected = nullptr;
             uintptr_t handle = (g_serial.fetch_add(1) << 8) | (slot + 1);

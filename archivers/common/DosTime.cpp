@@ -2,10 +2,32 @@
 
 namespace tovik::archivers {
 
+namespace {
+
+// localtime_r looks at the zone file on every call; archives list many entries stamped
+// within the same hours, so the zone offset of the last hour asked is kept (per thread).
+bool LocalTime(std::time_t t, std::tm &tm)
+{
+    thread_local std::time_t cachedHour = -1;
+    thread_local long cachedOffset = 0;
+    std::time_t hour = t / 3600;
+    if (hour == cachedHour && t >= 0) {
+        std::time_t shifted = t + cachedOffset;
+        return gmtime_r(&shifted, &tm) != nullptr;
+    }
+    if (localtime_r(&t, &tm) == nullptr)
+        return false;
+    cachedHour = hour;
+    cachedOffset = tm.tm_gmtoff;
+    return true;
+}
+
+} // namespace
+
 void UnixTimeToDos(std::time_t t, uint16_t &dosDate, uint16_t &dosTime)
 {
     std::tm tm{};
-    if (localtime_r(&t, &tm) == nullptr || tm.tm_year < 80) {
+    if (!LocalTime(t, tm) || tm.tm_year < 80) {
         dosDate = (1 << 5) | 1;
         dosTime = 0;
         return;

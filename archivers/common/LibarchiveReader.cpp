@@ -22,6 +22,9 @@ namespace {
 constexpr std::size_t kMaxEntries = 4'000'000;
 constexpr std::size_t kMaxNameBytes = 512u << 20;
 constexpr std::size_t kBlockSize = 64 * 1024;
+// What libarchive reads from the file at a time. Small, as bsdtar has it: the ZIP reader
+// seeks to every local header and reads a whole block there.
+constexpr std::size_t kReadBlockSize = 10240;
 
 struct ArchiveCloser {
     void operator()(archive *a) const { archive_read_free(a); }
@@ -149,7 +152,7 @@ bool ProbeArchive(const LibarchiveProfile &profile, const char *path, ProbeResul
     if (a == nullptr)
         return false;
     profile.enable(a.get());
-    if (archive_read_open_filename(a.get(), path, kBlockSize) != ARCHIVE_OK)
+    if (archive_read_open_filename(a.get(), path, kReadBlockSize) != ARCHIVE_OK)
         return false;
     archive_entry *entry = nullptr;
     int rc = archive_read_next_header(a.get(), &entry);
@@ -176,7 +179,7 @@ archive *LibarchiveReader::start(ReadError &error) const
         return nullptr;
     }
     profile_.enable(a);
-    if (archive_read_open_filename(a, path_.c_str(), kBlockSize) != ARCHIVE_OK) {
+    if (archive_read_open_filename(a, path_.c_str(), kReadBlockSize) != ARCHIVE_OK) {
         struct stat st{};
         error = stat(path_.c_str(), &st) != 0 ? ReadError::NotFound : ErrorOf(a);
         archive_read_free(a);
@@ -203,8 +206,8 @@ ReadError LibarchiveReader::open(const std::string &path)
 
     // Position of each header in the (decompressed) stream, for estimating compressed sizes.
     std::vector<int64_t> positions;
-    std::unordered_map<std::string, std::size_t> byName;
     std::vector<std::string> hardlinkTargets;
+    bool hasHardlinks = false;
     std::size_t nameBytes = 0;
     bool raw = false;
     archive_entry *entry = nullptr;
@@ -262,8 +265,7 @@ ReadError LibarchiveReader::open(const std::string &path)
                 return ErrorOf(a.get());
             info.originalSize = total;
         }
-        if (!name.empty())
-            byName[name] = entries_.size();
+        hasHardlinks = hasHardlinks || hardlink != nullptr;
         entries_.push_back(std::move(info));
         if (raw)
             break;
@@ -271,17 +273,21 @@ ReadError LibarchiveReader::open(const std::string &path)
     if (entries_.empty())
         probe_.format = archive_format(a.get()) != 0 ? archive_format(a.get()) : ARCHIVE_FORMAT_EMPTY;
 
-    // Hard links read the data of the entry they name.
+    // Hard links read the data of the latest entry before them of the name they give.
     dataSource_.resize(entries_.size());
+    std::unordered_map<std::string, std::size_t> byName;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         dataSource_[i] = i;
+        if (!hasHardlinks)
+            continue;
         if (!hardlinkTargets[i].empty()) {
-            auto it = byName.find(hardlinkTargets[i]);
-            if (it != byName.end() && it->second < i)
+            auto it = byName.find(EntryNameToCp932(hardlinkTargets[i]));
+            if (it != byName.end())
                 dataSource_[i] = dataSource_[it->second];
             if (entries_[i].originalSize == 0)
                 entries_[i].originalSize = entries_[dataSource_[i]].originalSize;
         }
+        byName[entries_[i].name] = i;
     }
 
     // Compressed sizes and checksums.
