@@ -63,8 +63,11 @@ struct Library {
 } // namespace
 
 #ifdef TOVIK_FUZZ_LIBRARY
-TOVIK_DECLARE_LIBRARY(TOVIK_FUZZ_LIBRARY)
-static const Library kLibraries[] = {TOVIK_LIBRARY_ENTRY(TOVIK_FUZZ_LIBRARY)};
+// One more level so that the prefix macro is expanded before it is pasted.
+#define TOVIK_DECLARE_ONE(P) TOVIK_DECLARE_LIBRARY(P)
+#define TOVIK_ENTRY_ONE(P) TOVIK_LIBRARY_ENTRY(P)
+TOVIK_DECLARE_ONE(TOVIK_FUZZ_LIBRARY)
+static const Library kLibraries[] = {TOVIK_ENTRY_ONE(TOVIK_FUZZ_LIBRARY)};
 #else
 TOVIK_DECLARE_LIBRARY(UnZip)
 TOVIK_DECLARE_LIBRARY(SevenZip)

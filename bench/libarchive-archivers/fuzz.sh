@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Longer fuzzing of the libarchive-based libraries with libFuzzer (clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer), one target per library, seeded with the shared corpus.
+#   bench/libarchive-archivers/fuzz.sh [SECONDS per target, default 300] [PREFIX ...]
+# PREFIX is one of UnZip SevenZip Cab Tar Rar (default: all five).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+seconds="${1:-300}"
+shift || true
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(UnZip SevenZip Cab Tar Rar)
+corpus="$root/../shared/corpus/libarchive"
+out="${FUZZ_OUT:-$(mktemp -d)}"
+mkdir -p "$out"
+common=(archivers/common/ArchiverExports.cpp archivers/common/CommandLine.cpp archivers/common/DosTime.cpp
+        archivers/common/LeafName.cpp archivers/common/LocaleGuard.cpp archivers/common/Messages.cpp
+        archivers/common/SafeFileWriter.cpp archivers/common/LibarchiveReader.cpp archivers/common/ZipDirectory.cpp
+        platform/Cp932.cpp archivers/fuzz/ArchiverFuzzTarget.cpp)
+declare -A library=(
+  [UnZip]="archivers/unzip32/UnZip32.cpp"
+  [SevenZip]="archivers/7-zip32/SevenZip32.cpp archivers/7-zip32/SevenZipHeaderCheck.cpp"
+  [Cab]="archivers/cab32/Cab32.cpp"
+  [Tar]="archivers/tar32/Tar32.cpp"
+  [Rar]="archivers/unrar32/UnRar32.cpp")
+flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I"$root")
+export ASAN_OPTIONS="allocator_may_return_null=1:${ASAN_OPTIONS:-}"
+for target in "${targets[@]}"; do
+  echo "== $target: building"
+  # shellcheck disable=SC2086
+  (cd "$root" && clang++ "${flags[@]}" -DTOVIK_FUZZ_LIBRARY="$target" "${common[@]}" ${library[$target]} \
+     -larchive -o "$out/fuzz-$target")
+  mkdir -p "$out/corpus-$target"
+  echo "== $target: ${seconds}s"
+  "$out/fuzz-$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=30 -max_len=1048576 \
+    -artifact_prefix="$out/crash-$target-" "$out/corpus-$target" "$corpus" 2>&1 | tail -3
+done
+echo "artifacts and grown corpora in $out"
