@@ -351,6 +351,9 @@ void TPnViewer::Close()
     if (g_CurrentViewer.get() == static_cast<IPnViewer *>(this))
         g_CurrentViewer.reset();
     Form->FormClose();
+    // A closing tab no longer counts as open: the same archive opened again right away gets a
+    // new tab instead of the one on its way out.
+    ViewerFactory()->Remove(this);
     NotifyViewerStateChanged();
 }
 

@@ -331,9 +331,15 @@ TEST_F(ViewerTest, ToolsFollowTheFocusedTab)
     form->TreeArcFile->setFocus();
     ASSERT_TRUE(window->LxGBCloseFile->isEnabled());
     QTest::mouseClick(window->LxGBCloseFile, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->PageControl1->count() == 0; }));
     EXPECT_EQ(ViewerFactory()->Count(), 0);
     EXPECT_TRUE(disabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->PageControl1->count() == 0; }));
+    // Opened again right away, it gets a tab of its own.
+    window->OpenFiles({tmp.filePath(QStringLiteral("sample.zip"))});
+    window->LxGBCloseFile->click();
+    window->OpenFiles({tmp.filePath(QStringLiteral("sample.zip"))});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->PageControl1->count() == 1; }));
+    EXPECT_EQ(ViewerFactory()->Count(), 1);
 }
 
 TEST_F(ViewerTest, UnsupportedFormatIsReportedAndItsTabCloses)
