@@ -13,7 +13,8 @@ const LibarchiveProfile kProfile = {[](archive *a) {
                                         archive_read_support_format_7zip(a);
                                         archive_read_support_format_zip(a);
                                     },
-                                    false, &SevenZipHeaderPlausible};
+                                    false, &SevenZipHeaderPlausible,
+                                    &SevenZipEmbeddedStart};
 
 // 1 for 7z, 2 for ZIP, 0 for anything else.
 int32_t ArchiveType(const char *path)

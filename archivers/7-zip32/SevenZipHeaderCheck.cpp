@@ -143,4 +143,35 @@ bool SevenZipHeaderPlausible(const char *path)
     return plausible;
 }
 
+uint64_t SevenZipEmbeddedStart(const char *path)
+{
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    constexpr std::size_t kLimit = 16u << 20;
+    std::vector<uint8_t> data(kLimit);
+    ssize_t got = pread(fd, data.data(), data.size(), 0);
+    struct stat st{};
+    fstat(fd, &st);
+    close(fd);
+    if (got < 64 || !((data[0] == 'M' && data[1] == 'Z') || (data[0] == 0x7F && data[1] == 'E' && data[2] == 'L' && data[3] == 'F')))
+        return 0;
+    for (ssize_t s = 1; s + 32 <= got; ++s) {
+        if (data[s] != '7' || std::memcmp(&data[s], kSignature, sizeof kSignature) != 0)
+            continue;
+        // The start header's checksum covers its next 20 bytes.
+        uint32_t crc = 0xFFFFFFFF;
+        for (int i = 12; i < 32; ++i) {
+            crc ^= data[s + i];
+            for (int k = 0; k < 8; ++k)
+                crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+        }
+        crc = ~crc;
+        uint32_t stored = data[s + 8] | (data[s + 9] << 8) | (data[s + 10] << 16) | (static_cast<uint32_t>(data[s + 11]) << 24);
+        if (crc == stored && static_cast<uint64_t>(s) < static_cast<uint64_t>(st.st_size))
+            return static_cast<uint64_t>(s);
+    }
+    return 0;
+}
+
 } // namespace tovik::archivers

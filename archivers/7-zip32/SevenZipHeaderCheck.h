@@ -7,11 +7,17 @@
 #ifndef TOVIK_ARCHIVERS_SEVENZIPHEADERCHECK_H
 #define TOVIK_ARCHIVERS_SEVENZIPHEADERCHECK_H
 
+#include <cstdint>
+
 namespace tovik::archivers {
 
 // False when the 7z header of the file at path claims more records than it can hold. Files
 // without a 7z signature, and headers this check does not follow, answer true.
 bool SevenZipHeaderPlausible(const char *path);
+
+// The offset of a 7z archive behind a program stub ("MZ" or ELF), found by a signature whose
+// start header checksum holds, within the first 16 MiB; 0 when there is none.
+uint64_t SevenZipEmbeddedStart(const char *path);
 
 } // namespace tovik::archivers
 

@@ -10,6 +10,8 @@
 
 #include <cstring>
 #include <cwchar>
+#include <fcntl.h>
+#include <unistd.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unordered_map>
@@ -131,6 +133,94 @@ uint32_t AttributesOf(archive_entry *e)
     return attr;
 }
 
+// The archive file seen from a starting offset on, for an archive behind a program stub
+// further in than libarchive looks.
+struct OffsetSource {
+    int fd = -1;
+    int64_t base = 0;
+    int64_t size = 0;   // of the part from base on
+    int64_t pos = 0;
+    std::unique_ptr<uint8_t[]> buffer{new uint8_t[kReadBlockSize]};
+};
+
+la_ssize_t OffsetRead(archive *, void *data, const void **out)
+{
+    auto *src = static_cast<OffsetSource *>(data);
+    if (src->fd < 0)
+        return ARCHIVE_FATAL;
+    ssize_t n = pread(src->fd, src->buffer.get(), kReadBlockSize, static_cast<off_t>(src->base + src->pos));
+    if (n < 0)
+        return ARCHIVE_FATAL;
+    src->pos += n;
+    *out = src->buffer.get();
+    return n;
+}
+
+la_int64_t OffsetSeek(archive *, void *data, la_int64_t offset, int whence)
+{
+    auto *src = static_cast<OffsetSource *>(data);
+    int64_t to = whence == SEEK_SET ? offset : whence == SEEK_CUR ? src->pos + offset : src->size + offset;
+    if (to < 0)
+        return ARCHIVE_FATAL;
+    src->pos = to;
+    return to;
+}
+
+la_int64_t OffsetSkip(archive *a, void *data, la_int64_t request)
+{
+    auto *src = static_cast<OffsetSource *>(data);
+    int64_t before = src->pos;
+    return OffsetSeek(a, data, request, SEEK_CUR) < 0 ? 0 : src->pos - before;
+}
+
+int OffsetClose(archive *, void *data)
+{
+    auto *src = static_cast<OffsetSource *>(data);
+    if (src->fd >= 0)
+        ::close(src->fd);
+    delete src;
+    return ARCHIVE_OK;
+}
+
+// Opens path for reading with the profile, from base on. Null on failure; *error (when given)
+// tells why.
+archive *OpenAt(const LibarchiveProfile &profile, const char *path, uint64_t base, ReadError *error)
+{
+    archive *a = archive_read_new();
+    if (a == nullptr) {
+        if (error != nullptr)
+            *error = ReadError::OutOfMemory;
+        return nullptr;
+    }
+    profile.enable(a);
+    int rc;
+    if (base == 0) {
+        rc = archive_read_open_filename(a, path, kReadBlockSize);
+    } else {
+        auto *src = new OffsetSource;
+        src->fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        struct stat st{};
+        if (src->fd >= 0 && fstat(src->fd, &st) == 0)
+            src->size = st.st_size - static_cast<int64_t>(base);
+        src->base = static_cast<int64_t>(base);
+        archive_read_set_read_callback(a, OffsetRead);
+        archive_read_set_seek_callback(a, OffsetSeek);
+        archive_read_set_skip_callback(a, OffsetSkip);
+        archive_read_set_close_callback(a, OffsetClose);
+        archive_read_set_callback_data(a, src);
+        // From here on libarchive owns src and frees it through OffsetClose.
+        rc = archive_read_open1(a);
+    }
+    if (rc != ARCHIVE_OK) {
+        struct stat st{};
+        if (error != nullptr)
+            *error = stat(path, &st) != 0 ? ReadError::NotFound : ErrorOf(a);
+        archive_read_free(a);
+        return nullptr;
+    }
+    return a;
+}
+
 } // namespace
 
 std::string EntryNameToCp932(std::string_view raw)
@@ -148,11 +238,13 @@ bool ProbeArchive(const LibarchiveProfile &profile, const char *path, ProbeResul
     if (profile.plausible != nullptr && !profile.plausible(path))
         return false;
     Utf8LocaleGuard locale;
-    ArchivePtr a(archive_read_new());
+    ArchivePtr a(OpenAt(profile, path, 0, nullptr));
+    if (a == nullptr && profile.embeddedStart != nullptr) {
+        uint64_t base = profile.embeddedStart(path);
+        if (base > 0)
+            a.reset(OpenAt(profile, path, base, nullptr));
+    }
     if (a == nullptr)
-        return false;
-    profile.enable(a.get());
-    if (archive_read_open_filename(a.get(), path, kReadBlockSize) != ARCHIVE_OK)
         return false;
     archive_entry *entry = nullptr;
     int rc = archive_read_next_header(a.get(), &entry);
@@ -173,19 +265,7 @@ bool ProbeArchive(const LibarchiveProfile &profile, const char *path, ProbeResul
 
 archive *LibarchiveReader::start(ReadError &error) const
 {
-    archive *a = archive_read_new();
-    if (a == nullptr) {
-        error = ReadError::OutOfMemory;
-        return nullptr;
-    }
-    profile_.enable(a);
-    if (archive_read_open_filename(a, path_.c_str(), kReadBlockSize) != ARCHIVE_OK) {
-        struct stat st{};
-        error = stat(path_.c_str(), &st) != 0 ? ReadError::NotFound : ErrorOf(a);
-        archive_read_free(a);
-        return nullptr;
-    }
-    return a;
+    return OpenAt(profile_, path_.c_str(), base_, &error);
 }
 
 ReadError LibarchiveReader::open(const std::string &path)
@@ -200,7 +280,13 @@ ReadError LibarchiveReader::open(const std::string &path)
         struct stat st{};
         return stat(path.c_str(), &st) != 0 ? ReadError::NotFound : ReadError::Corrupt;
     }
+    base_ = 0;
     ArchivePtr a(start(error));
+    if (a == nullptr && profile_.embeddedStart != nullptr && error != ReadError::NotFound) {
+        base_ = profile_.embeddedStart(path.c_str());
+        if (base_ > 0)
+            a.reset(start(error));
+    }
     if (a == nullptr)
         return error;
 

@@ -9,6 +9,7 @@
 
 #include "archivers/common/ArchiveReader.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,9 @@ struct LibarchiveProfile {
     bool rawNeedsFilter = false;
     // When set, a file it answers false for is refused before libarchive reads it.
     bool (*plausible)(const char *path) = nullptr;
+    // When set and libarchive does not recognise the file, the offset of an archive of the
+    // profile's format behind a program stub (0 = none); the file is then read from there.
+    uint64_t (*embeddedStart)(const char *path) = nullptr;
 };
 
 // What a probe found: the archive format code and the first real compression filter code
@@ -61,6 +65,7 @@ private:
 
     const LibarchiveProfile &profile_;
     std::string path_;
+    uint64_t base_ = 0;   // where the archive starts in the file
     std::vector<EntryInfo> entries_;
     // For each entry: the entry whose data a hard link shares, or its own index; and whether
     // the entry is something that is never written (a symbolic link, a device).

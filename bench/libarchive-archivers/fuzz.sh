@@ -35,7 +35,7 @@ for target in "${targets[@]}"; do
      -larchive -o "$out/fuzz-$target")
   mkdir -p "$out/corpus-$target"
   echo "== $target: ${seconds}s"
-  "$out/fuzz-$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=30 -max_len=1048576 \
-    -artifact_prefix="$out/crash-$target-" "$out/corpus-$target" "$corpus" 2>&1 | tail -3
+  "$out/fuzz-$target" -max_total_time="$seconds" -rss_limit_mb=4096 -timeout=30 -max_len=1048576 \
+    -artifact_prefix="$out/crash-$target-" "$out/corpus-$target" "$corpus" 2>&1 | tail -3 || echo "== $target: stopped on a finding (see $out)"
 done
 echo "artifacts and grown corpora in $out"

@@ -187,6 +187,10 @@ TEST_F(MadeArchivesTest, ZipInEveryNameEncoding)
 TEST_F(MadeArchivesTest, SevenZipCabAndTarFamily)
 {
     ExpectTree(libs_.sevenZip, "made.7z", true, false);
+    // A 7z behind a stub longer than libarchive searches (it stops at 384 KiB).
+    WriteFile(path("sfx7z.exe"), "MZ" + std::string(0x70000, '\x90') + ReadFile(path("made.7z")));
+    EXPECT_TRUE(libs_.sevenZip.check(path("sfx7z.exe")));
+    ExpectTree(libs_.sevenZip, "sfx7z.exe", true, false);
     ExpectTree(libs_.cab, "made.cab", false, false);
     for (const char *archive : {"made.tar", "made.tar.gz", "made.tar.Z", "made.tar.xz", "made.tar.bz2", "made.cpio"})
         ExpectTree(libs_.tar, archive, true, false);
