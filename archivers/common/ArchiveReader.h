@@ -61,6 +61,20 @@ public:
     // Decodes the data of entries()[index] into sink. The checksum is verified when the whole
     // entry was decoded; a mismatch is ReadError::Corrupt.
     virtual ReadError extract(std::size_t index, const DataSink &sink) = 0;
+
+    // Extraction without a listing, in one pass over the archive at path: rank scores each
+    // file entry by its CP932 name (0: not wanted) and the last entry of the highest score is
+    // the one extracted. Each time a better entry turns up, restart() is called and that
+    // entry's data follow in sink; what sink received before is then void. Answers true only
+    // when the chosen entry was decoded in full (or until sink stopped); false where the
+    // listing must decide (nothing found, a link, an encrypted or damaged entry, a reader
+    // without this pass), and the caller then opens and extracts as usual.
+    virtual bool extractInOnePass(const std::string &path, const std::function<int(const std::string &)> &rank,
+                                  const std::function<void()> &restart, const DataSink &sink)
+    {
+        (void)path, (void)rank, (void)restart, (void)sink;
+        return false;
+    }
 };
 
 // The fixed facts of one library.

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <new>
 #include <sys/stat.h>
@@ -268,6 +269,27 @@ std::optional<std::size_t> FindEntry(const std::vector<EntryInfo> &entries, std:
     return std::nullopt;
 }
 
+// How well a stored name answers a requested one, by the rules of FindEntry: 3 the same
+// bytes, 2 the same after separators are unified, 1 the same as the request in CP932, 0 no.
+std::function<int(const std::string &)> EntryRanker(const std::string &name)
+{
+    std::string wanted = NormalizeSeparators(name);
+    std::string cp932;
+    bool ascii = true;
+    for (unsigned char c : name)
+        ascii = ascii && c < 0x80;
+    if (!ascii && platform::IsValidUtf8(name))
+        cp932 = NormalizeSeparators(platform::Utf8ToCp932(name));
+    return [name, wanted, cp932](const std::string &stored) {
+        if (stored == name)
+            return 3;
+        std::string loose = NormalizeSeparators(stored);
+        if (loose == wanted)
+            return 2;
+        return !cp932.empty() && loose == cp932 ? 1 : 0;
+    };
+}
+
 int32_t RunCommand(const LibraryInfo &info, LX_HWND, const char *cmdLine, char *output, LX_DWORD size)
 {
     RunningScope running;
@@ -485,6 +507,30 @@ int32_t ExtractMem(const LibraryInfo &info, LX_HWND, const char *cmdLine, uint8_
         ParsedCommand cmd = ParseMemoryCommand(cmdLine != nullptr ? cmdLine : "");
         if (cmd.targets.empty())
             return fail(Message::BadCommand);
+        std::size_t filled = 0;
+        auto fill = [&](const uint8_t *data, std::size_t n) {
+            std::size_t take = n < size - filled ? n : size - filled;
+            std::memcpy(buffer + filled, data, take);
+            filled += take;
+            return filled < size;
+        };
+        // An archive not listed yet is read once, finding the entry on the way, instead of
+        // being listed first and read again up to the entry. The attribute needs the listing.
+        if (cmd.targets.size() == 1 && buffer != nullptr && size > 0 && attr == nullptr &&
+            !cmd.targets[0].entry.empty()) {
+            const CommandTarget &t = cmd.targets[0];
+            struct stat st{};
+            if (stat(t.archive.c_str(), &st) == 0 && S_ISREG(st.st_mode) && Recall(t.archive, st) == nullptr) {
+                std::unique_ptr<ArchiveReader> reader = info.createReader();
+                if (reader != nullptr &&
+                    reader->extractInOnePass(t.archive, EntryRanker(t.entry), [&] { filled = 0; }, fill)) {
+                    if (written != nullptr)
+                        *written = static_cast<LX_DWORD>(filled);
+                    return 0;
+                }
+                filled = 0;
+            }
+        }
         Resolved r;
         Message m = Resolve(info, cmd.targets, r);
         if (m != Message::Extracted)
@@ -492,15 +538,9 @@ int32_t ExtractMem(const LibraryInfo &info, LX_HWND, const char *cmdLine, uint8_
         const EntryInfo &entry = r.reader->entries()[r.index];
         if (entry.encrypted)
             return fail(Message::Encrypted);
-        std::size_t filled = 0;
         ReadError error = ReadError::None;
         if (buffer != nullptr && size > 0) {
-            error = r.reader->extract(r.index, [&](const uint8_t *data, std::size_t n) {
-                std::size_t take = n < size - filled ? n : size - filled;
-                std::memcpy(buffer + filled, data, take);
-                filled += take;
-                return filled < size;
-            });
+            error = r.reader->extract(r.index, fill);
         }
         if (error != ReadError::None)
             return fail(MessageFor(error));

@@ -221,6 +221,35 @@ archive *OpenAt(const LibarchiveProfile &profile, const char *path, uint64_t bas
     return a;
 }
 
+// Decodes the data of the entry just read into sink. A sink that stops early ends it
+// without a failure.
+ReadError ReadEntryData(archive *a, archive_entry *entry, uint8_t *buffer, const DataSink &sink)
+{
+    // A sparse entry may end in a hole that no data block covers.
+    uint64_t padTo = archive_entry_sparse_count(entry) > 0 && archive_entry_size(entry) > 0
+                         ? static_cast<uint64_t>(archive_entry_size(entry))
+                         : 0;
+    uint64_t done = 0;
+    for (;;) {
+        la_ssize_t n = archive_read_data(a, buffer, kBlockSize);
+        if (n == 0) {
+            std::memset(buffer, 0, kBlockSize);
+            while (done < padTo) {
+                std::size_t chunk = padTo - done < kBlockSize ? static_cast<std::size_t>(padTo - done) : kBlockSize;
+                if (!sink(buffer, chunk))
+                    break;
+                done += chunk;
+            }
+            return ReadError::None;
+        }
+        done += static_cast<uint64_t>(n);
+        if (n < 0)
+            return ErrorOf(a);
+        if (!sink(buffer, static_cast<std::size_t>(n)))
+            return ReadError::None;
+    }
+}
+
 } // namespace
 
 std::string EntryNameToCp932(std::string_view raw)
@@ -480,29 +509,52 @@ ReadError LibarchiveReader::extractFrom(std::size_t target, const DataSink &sink
     }
     if (archive_entry_is_encrypted(entry))
         return ReadError::Encrypted;
-    // A sparse entry may end in a hole that no data block covers.
-    uint64_t padTo = archive_entry_sparse_count(entry) > 0 && archive_entry_size(entry) > 0
-                         ? static_cast<uint64_t>(archive_entry_size(entry))
-                         : 0;
-    uint64_t done = 0;
-    for (;;) {
-        la_ssize_t n = archive_read_data(a.get(), buffer.get(), kBlockSize);
-        if (n == 0) {
-            std::memset(buffer.get(), 0, kBlockSize);
-            while (done < padTo) {
-                std::size_t chunk = padTo - done < kBlockSize ? static_cast<std::size_t>(padTo - done) : kBlockSize;
-                if (!sink(buffer.get(), chunk))
-                    break;
-                done += chunk;
-            }
-            return ReadError::None;
-        }
-        done += static_cast<uint64_t>(n);
-        if (n < 0)
-            return ErrorOf(a.get());
-        if (!sink(buffer.get(), static_cast<std::size_t>(n)))
-            return ReadError::None;
+    return ReadEntryData(a.get(), entry, buffer.get(), sink);
+}
+
+bool LibarchiveReader::extractInOnePass(const std::string &path, const std::function<int(const std::string &)> &rank,
+                                        const std::function<void()> &restart, const DataSink &sink)
+{
+    // Archives behind a program stub and single compressed files take the listing's way.
+    if (profile_.plausible != nullptr && !profile_.plausible(path.c_str()))
+        return false;
+    Utf8LocaleGuard locale;
+    ReadError error = ReadError::None;
+    ArchivePtr a(OpenAt(profile_, path.c_str(), 0, &error));
+    if (a == nullptr)
+        return false;
+    std::unique_ptr<uint8_t[]> buffer(new uint8_t[kBlockSize]);
+    archive_entry *entry = nullptr;
+    int best = 0;
+    bool usable = false;   // the best entry so far was decoded
+    for (std::size_t count = 0;; ++count) {
+        int rc = archive_read_next_header(a.get(), &entry);
+        if (rc == ARCHIVE_EOF)
+            break;
+        // A damaged header, an archive past the listing's limits: the listing decides.
+        if ((rc != ARCHIVE_OK && rc != ARCHIVE_WARN) || count >= kMaxEntries)
+            return false;
+        if (count == 0 && IsRaw(a.get()))
+            return false;
+        mode_t type = archive_entry_filetype(entry);
+        if (type == AE_IFDIR)
+            continue;
+        std::string name = EntryNameToCp932(RawName(entry));
+        if (name.empty() || name.back() == '/')
+            continue;
+        int score = rank(name);
+        if (score == 0 || score < best)
+            continue;
+        best = score;
+        // Links, devices and encrypted entries: the listing's extraction has the answer.
+        usable = archive_entry_hardlink(entry) == nullptr && type == AE_IFREG && !archive_entry_is_encrypted(entry);
+        if (!usable)
+            continue;
+        restart();
+        if (ReadEntryData(a.get(), entry, buffer.get(), sink) != ReadError::None)
+            return false;
     }
+    return usable;
 }
 
 } // namespace tovik::archivers

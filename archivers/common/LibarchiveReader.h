@@ -53,6 +53,8 @@ public:
     ReadError open(const std::string &path) override;
     const std::vector<EntryInfo> &entries() const override { return entries_; }
     ReadError extract(std::size_t index, const DataSink &sink) override;
+    bool extractInOnePass(const std::string &path, const std::function<int(const std::string &)> &rank,
+                          const std::function<void()> &restart, const DataSink &sink) override;
 
     const ProbeResult &probe() const { return probe_; }
 

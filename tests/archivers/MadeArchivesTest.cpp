@@ -334,6 +334,64 @@ TEST_F(MadeArchivesTest, LinksAreNeverFollowedOrCreated)
     EXPECT_EQ(ReadFile(victim), "untouched\n");
 }
 
+// Memory extraction from an archive no listing has been read for finds its entry in a single
+// pass; it must pick the same entry and give the same answer as after a listing.
+TEST_F(MadeArchivesTest, UnlistedArchiveExtractsAsAListedOne)
+{
+    fs::path work = root_ / "unlisted";
+    WriteFile(work / "v1" / "a.txt", "first version\n");
+    WriteFile(work / "v2" / "a.txt", "second, longer version\n");
+    WriteFile(work / "v1" / "b.txt", "other\n");
+    WriteFile(work / "v1" / "日本語.txt", "japanese name\n");
+    fs::create_hard_link(work / "v1" / "b.txt", work / "v1" / "hard.txt");
+    std::string tar = (work / "dup.tar").string(), tgz = (work / "dup.tar.gz").string();
+    std::string cd1 = "cd " + ShellQuote((work / "v1").string()) + " && ";
+    std::string cd2 = "cd " + ShellQuote((work / "v2").string()) + " && ";
+    RunOk(cd1 + "bsdtar -cf " + ShellQuote(tar) + " a.txt b.txt hard.txt 日本語.txt");
+    RunOk(cd2 + "bsdtar -rf " + ShellQuote(tar) + " a.txt");
+    RunOk("gzip -c " + ShellQuote(tar) + " > " + ShellQuote(tgz));
+    RunOk(cd1 + "zip -q -P secret " + ShellQuote((work / "enc.zip").string()) + " a.txt");
+
+    struct Case {
+        const char *entry;
+        int32_t rc;   // 0, or below 0 for a failure
+        std::string data;
+    };
+    const Case cases[] = {
+        {"a.txt", 0, "second, longer version\n"},  // the later of two entries of the name
+        {"hard.txt", 0, "other\n"},                // a hard link reads its target's data
+        {"日本語.txt", 0, "japanese name\n"},      // a UTF-8 request for a converted name
+        {"missing.txt", -1, "ファイルが見つかりません"},
+    };
+    for (const std::string &archive : {tar, tgz}) {
+        // Each archive under a fresh name, so that no listing of it is at hand.
+        for (const Case &c : cases) {
+            fs::path copy = work / ("cold-" + std::string(c.entry) + fs::path(archive).filename().string());
+            fs::copy_file(archive, copy, fs::copy_options::overwrite_existing);
+            std::string cold, warm;
+            int32_t rc = libs_.tar.extractMem(copy.string(), c.entry, 100, cold);
+            EXPECT_EQ(rc < 0 ? -1 : rc, c.rc) << archive << " " << c.entry << ": " << cold;
+            if (c.rc == 0)
+                EXPECT_EQ(cold, c.data) << archive << " " << c.entry;
+            else
+                EXPECT_NE(cold.find(c.data), std::string::npos) << cold;
+            ASSERT_TRUE(libs_.tar.list(copy.string()).has_value());
+            EXPECT_EQ(libs_.tar.extractMem(copy.string(), c.entry, 100, warm), rc);
+            EXPECT_EQ(cold, warm) << archive << " " << c.entry;
+        }
+    }
+    // A buffer smaller than the entry takes its beginning.
+    fs::path small = work / "small.tar";
+    fs::copy_file(tar, small);
+    std::string out;
+    EXPECT_EQ(libs_.tar.extractMem(small.string(), "a.txt", 6, out), 0);
+    EXPECT_EQ(out, "second");
+    // An encrypted entry is refused, listed or not.
+    std::string encrypted;
+    EXPECT_LT(libs_.zip.extractMem((work / "enc.zip").string(), "a.txt", 100, encrypted), 0);
+    EXPECT_EQ(encrypted, "パスワード付きのファイルは展開できません");
+}
+
 TEST_F(MadeArchivesTest, TruncatedArchivesFailCleanly)
 {
     // Every cut of a small archive either lists or fails, and what lists extracts or fails

@@ -13,10 +13,15 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tovik::arc {
 namespace {
+
+// The first, listing-free attempt's buffer: sixteen times the archive, within these bounds.
+constexpr uint64_t kFirstBufferMin = 1u << 20;
+constexpr uint64_t kFirstBufferMax = 16u << 20;
 
 bool WriteAll(int fd, const char *data, size_t size)
 {
@@ -74,8 +79,29 @@ int CatCommand(const Arguments &args)
         return UsageError("cat");
     const std::string &path = args[0];
     TLxArcImpl impl;
+    // First without a listing: the library finds the entry as it reads the archive, into a
+    // buffer sized after the archive. An entry that fills it, a failure or a wrapper without
+    // memory extraction go the listing's way below, with the entry's own size.
+    if (!ChooseLibrary(impl, path))
+        return kExitFailure;
+    if (std::unique_ptr<TLxArchiveBase> first = impl.Registry().CreateWrapper(impl.Registry().CurrentItem());
+        first && dynamic_cast<T7ZIPImpl *>(first.get()) == nullptr &&
+        dynamic_cast<TCAB32Impl *>(first.get()) == nullptr) {
+        struct stat st{};
+        if (stat(path.c_str(), &st) == 0) {
+            uint64_t guess = static_cast<uint64_t>(st.st_size) * 16;
+            guess = guess < kFirstBufferMin ? kFirstBufferMin : guess > kFirstBufferMax ? kFirstBufferMax : guess;
+            std::string buffer(static_cast<size_t>(guess), '\0');
+            uint32_t written = 0;
+            if (first->ExtractMem(nullptr, path, args[1], buffer, written) == 0 && written < buffer.size()) {
+                if (!WriteAll(STDOUT_FILENO, buffer.data(), written))
+                    return Fail("標準出力に書き込めません (cannot write to standard output)");
+                return kExitOk;
+            }
+        }
+    }
     FoundEntry entry;
-    if (!FindArchiveEntry(impl, path, args[1], entry))
+    if (!FindArchiveEntry(impl, path, args[1], entry, true))
         return kExitFailure;
     // A fresh wrapper for the extraction, as the viewer makes one.
     std::unique_ptr<TLxArchiveBase> wrapper = impl.Registry().CreateWrapper(impl.Registry().CurrentItem());

@@ -5,9 +5,10 @@
 
 namespace tovik::arc {
 
-bool FindArchiveEntry(TLxArcImpl &impl, const std::string &path, const std::string &name, FoundEntry &found)
+bool FindArchiveEntry(TLxArcImpl &impl, const std::string &path, const std::string &name, FoundEntry &found,
+                      bool libraryChosen)
 {
-    if (!ChooseLibrary(impl, path))
+    if (!libraryChosen && !ChooseLibrary(impl, path))
         return false;
     std::unique_ptr<TLxArchiveBase> wrapper = OpenChosen(impl);
     if (!wrapper)

@@ -17,7 +17,9 @@ struct FoundEntry {
 
 // Chooses the library for path, lists the archive and finds the entry whose stored name, or
 // its UTF-8 form, is name. On failure prints the reason and answers false.
-bool FindArchiveEntry(TLxArcImpl &impl, const std::string &path, const std::string &name, FoundEntry &found);
+// libraryChosen: ChooseLibrary has already picked the library for path.
+bool FindArchiveEntry(TLxArcImpl &impl, const std::string &path, const std::string &name, FoundEntry &found,
+                      bool libraryChosen = false);
 
 } // namespace tovik::arc
 
