@@ -305,16 +305,22 @@ int TLxArchiveBase::CloseArchive()
 int TLxArchiveBase::ExtractMem(LX_HWND WindowHandle, const std::string &ArchivePath, const std::string &EntryPath,
                                std::string &Buffer, uint32_t &WrittenSize)
 {
+    const uint32_t size = Buffer.size() > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(Buffer.size());
+    return ExtractMemTo(WindowHandle, ArchivePath, EntryPath, Buffer.data(), size, WrittenSize);
+}
+
+int TLxArchiveBase::ExtractMemTo(LX_HWND WindowHandle, const std::string &ArchivePath, const std::string &EntryPath,
+                                 char *Data, uint32_t Size, uint32_t &WrittenSize)
+{
     if (!LibraryHandle.IsLoaded() || IsRunning())
         return -1;
     auto fn = reinterpret_cast<LxArcExtractMemProc>(Function(LX_ARC_EXTRACTMEM));
     if (!fn)
         return -1;
     const std::string commandLine = " " + Quoted(ArchivePath) + " " + Quoted(EntryPath) + " ";
-    auto *storage = reinterpret_cast<uint8_t *>(Buffer.data());
-    const uint32_t size = Buffer.size() > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(Buffer.size());
+    auto *storage = reinterpret_cast<uint8_t *>(Data);
     int32_t rc = -1;
-    if (!Guarded([&] { rc = fn(WindowHandle, commandLine.c_str(), storage, size, nullptr, nullptr, &WrittenSize); }))
+    if (!Guarded([&] { rc = fn(WindowHandle, commandLine.c_str(), storage, Size, nullptr, nullptr, &WrittenSize); }))
         return -1;
     return rc;
 }

@@ -70,6 +70,11 @@ public:
     // Buffer up to its first NUL.
     virtual int ExtractMem(LX_HWND WindowHandle, const std::string &ArchivePath, const std::string &EntryPath,
                            std::string &Buffer, uint32_t &WrittenSize);
+    // The library's memory extraction into Size bytes at Data, which need not be initialised;
+    // no family's own refusal applies. Answers as ExtractMem; the message of a failure lies
+    // in Data up to its first NUL.
+    int ExtractMemTo(LX_HWND WindowHandle, const std::string &ArchivePath, const std::string &EntryPath, char *Data,
+                     uint32_t Size, uint32_t &WrittenSize);
     // Extracts EntryPath into DestFolder through the command entry; Message receives the
     // library's output text. False when not loaded, busy, missing, failed or on a fault.
     virtual bool ExtractFile(LX_HWND WindowHandle, const std::string &ArchivePath, const std::string &EntryPath,

@@ -10,6 +10,8 @@
 #include "archive/LxArcImpl.h"
 
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -19,9 +21,9 @@
 namespace tovik::arc {
 namespace {
 
-// The first, listing-free attempt's buffer: sixteen times the archive, within these bounds.
-constexpr uint64_t kFirstBufferMin = 1u << 20;
-constexpr uint64_t kFirstBufferMax = 16u << 20;
+// The first, listing-free attempt's buffer: 32 times the archive, within these bounds.
+constexpr uint64_t kFirstBufferMin = 4u << 20;
+constexpr uint64_t kFirstBufferMax = 256u << 20;
 
 bool WriteAll(int fd, const char *data, size_t size)
 {
@@ -79,22 +81,24 @@ int CatCommand(const Arguments &args)
         return UsageError("cat");
     const std::string &path = args[0];
     TLxArcImpl impl;
-    // First without a listing: the library finds the entry as it reads the archive, into a
-    // buffer sized after the archive. An entry that fills it, a failure or a wrapper without
-    // memory extraction go the listing's way below, with the entry's own size.
     if (!ChooseLibrary(impl, path))
         return kExitFailure;
+    // First without a listing: the library finds the entry as it reads the archive, into a
+    // buffer sized after the archive (left uninitialised: only what is written is touched).
+    // An entry that fills it, a failure or a family without memory extraction go the
+    // listing's way below, with the entry's own size.
     if (std::unique_ptr<TLxArchiveBase> first = impl.Registry().CreateWrapper(impl.Registry().CurrentItem());
         first && dynamic_cast<T7ZIPImpl *>(first.get()) == nullptr &&
-        dynamic_cast<TCAB32Impl *>(first.get()) == nullptr) {
+        dynamic_cast<TCAB32Impl *>(first.get()) == nullptr && dynamic_cast<TYZ1Impl *>(first.get()) == nullptr) {
         struct stat st{};
         if (stat(path.c_str(), &st) == 0) {
-            uint64_t guess = static_cast<uint64_t>(st.st_size) * 16;
+            uint64_t guess = static_cast<uint64_t>(st.st_size) * 32;
             guess = guess < kFirstBufferMin ? kFirstBufferMin : guess > kFirstBufferMax ? kFirstBufferMax : guess;
-            std::string buffer(static_cast<size_t>(guess), '\0');
+            std::unique_ptr<char[]> buffer(new (std::nothrow) char[guess]);
             uint32_t written = 0;
-            if (first->ExtractMem(nullptr, path, args[1], buffer, written) == 0 && written < buffer.size()) {
-                if (!WriteAll(STDOUT_FILENO, buffer.data(), written))
+            if (buffer && first->ExtractMemTo(nullptr, path, args[1], buffer.get(), static_cast<uint32_t>(guess), written) == 0 &&
+                written < guess) {
+                if (!WriteAll(STDOUT_FILENO, buffer.get(), written))
                     return Fail("標準出力に書き込めません (cannot write to standard output)");
                 return kExitOk;
             }
