@@ -221,7 +221,8 @@ archive *OpenAt(const LibarchiveProfile &profile, const char *path, uint64_t bas
     return a;
 }
 
-// Decodes the data of the entry just read into sink. A sink that stops early ends it
+// Decodes the data of the entry just read into sink, straight from libarchive's blocks; the
+// holes of a sparse entry are handed on as zeros from buffer. A sink that stops early ends it
 // without a failure.
 ReadError ReadEntryData(archive *a, archive_entry *entry, uint8_t *buffer, const DataSink &sink)
 {
@@ -230,22 +231,33 @@ ReadError ReadEntryData(archive *a, archive_entry *entry, uint8_t *buffer, const
                          ? static_cast<uint64_t>(archive_entry_size(entry))
                          : 0;
     uint64_t done = 0;
+    bool zeroed = false;
+    auto zeros = [&](uint64_t upTo) {
+        if (!zeroed)
+            std::memset(buffer, 0, kBlockSize), zeroed = true;
+        while (done < upTo) {
+            std::size_t chunk = upTo - done < kBlockSize ? static_cast<std::size_t>(upTo - done) : kBlockSize;
+            if (!sink(buffer, chunk))
+                return false;
+            done += chunk;
+        }
+        return true;
+    };
     for (;;) {
-        la_ssize_t n = archive_read_data(a, buffer, kBlockSize);
-        if (n == 0) {
-            std::memset(buffer, 0, kBlockSize);
-            while (done < padTo) {
-                std::size_t chunk = padTo - done < kBlockSize ? static_cast<std::size_t>(padTo - done) : kBlockSize;
-                if (!sink(buffer, chunk))
-                    break;
-                done += chunk;
-            }
+        const void *block = nullptr;
+        size_t size = 0;
+        la_int64_t offset = 0;
+        int r = archive_read_data_block(a, &block, &size, &offset);
+        if (r == ARCHIVE_EOF) {
+            zeros(padTo);
             return ReadError::None;
         }
-        done += static_cast<uint64_t>(n);
-        if (n < 0)
+        if (r != ARCHIVE_OK || offset < 0 || static_cast<uint64_t>(offset) < done)
             return ErrorOf(a);
-        if (!sink(buffer, static_cast<std::size_t>(n)))
+        if (!zeros(static_cast<uint64_t>(offset)))
+            return ReadError::None;
+        done += size;
+        if (size > 0 && !sink(static_cast<const uint8_t *>(block), size))
             return ReadError::None;
     }
 }

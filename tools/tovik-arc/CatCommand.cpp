@@ -11,10 +11,10 @@
 
 #include <cstdint>
 #include <memory>
-#include <new>
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +24,28 @@ namespace {
 // The first, listing-free attempt's buffer: 32 times the archive, within these bounds.
 constexpr uint64_t kFirstBufferMin = 4u << 20;
 constexpr uint64_t kFirstBufferMax = 256u << 20;
+
+// Anonymous memory that is only backed where written, in large pages where the system offers
+// them: filling a megabyte then costs a few page faults instead of hundreds.
+struct MappedBuffer {
+    explicit MappedBuffer(std::size_t bytes) : size(bytes)
+    {
+        void *p = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED)
+            return;
+        madvise(p, size, MADV_HUGEPAGE);
+        data = static_cast<char *>(p);
+    }
+    ~MappedBuffer()
+    {
+        if (data != nullptr)
+            munmap(data, size);
+    }
+    MappedBuffer(const MappedBuffer &) = delete;
+    MappedBuffer &operator=(const MappedBuffer &) = delete;
+    char *data = nullptr;
+    std::size_t size;
+};
 
 bool WriteAll(int fd, const char *data, size_t size)
 {
@@ -94,11 +116,12 @@ int CatCommand(const Arguments &args)
         if (stat(path.c_str(), &st) == 0) {
             uint64_t guess = static_cast<uint64_t>(st.st_size) * 32;
             guess = guess < kFirstBufferMin ? kFirstBufferMin : guess > kFirstBufferMax ? kFirstBufferMax : guess;
-            std::unique_ptr<char[]> buffer(new (std::nothrow) char[guess]);
+            MappedBuffer buffer(guess);
             uint32_t written = 0;
-            if (buffer && first->ExtractMemTo(nullptr, path, args[1], buffer.get(), static_cast<uint32_t>(guess), written) == 0 &&
+            if (buffer.data != nullptr &&
+                first->ExtractMemTo(nullptr, path, args[1], buffer.data, static_cast<uint32_t>(guess), written) == 0 &&
                 written < guess) {
-                if (!WriteAll(STDOUT_FILENO, buffer.get(), written))
+                if (!WriteAll(STDOUT_FILENO, buffer.data, written))
                     return Fail("標準出力に書き込めません (cannot write to standard output)");
                 return kExitOk;
             }
