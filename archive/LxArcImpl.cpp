@@ -593,16 +593,19 @@ TArcInfoItem *TArcInfoList::Items(int Index) const
 
 void TArcInfoList::ProbeAll()
 {
-    for (auto &row : Rows) {
-        if (!row->ImplClass)
-            continue;
-        // A library removed since the last probe must not keep its old version.
-        row->Version.clear();
-        std::unique_ptr<TLxArchiveBase> wrapper = row->ImplClass(row->LibraryName, row->Prefix);
-        wrapper->GetVersion(row->Version);
-        row->InstallFolder = wrapper->InstallFolder;
-        row->Installed = !row->Version.empty();
-    }
+    for (auto &row : Rows)
+        if (row->ImplClass)
+            ProbeRow(*row);
+}
+
+void TArcInfoList::ProbeRow(TArcInfoItem &row)
+{
+    // A library removed since the last probe must not keep its old version.
+    row.Version.clear();
+    std::unique_ptr<TLxArchiveBase> wrapper = row.ImplClass(row.LibraryName, row.Prefix);
+    wrapper->GetVersion(row.Version);
+    row.InstallFolder = wrapper->InstallFolder;
+    row.Installed = !row.Version.empty();
 }
 
 int TArcInfoList::IndexOfLibrary(const std::string &LibraryName) const
@@ -645,38 +648,72 @@ std::string UpperExtension(const std::string &Path)
     return ext;
 }
 
+namespace {
+
+// The libraries the extension table names for ext, in the order they are tried; empty for
+// an extension without a row. ".EXE" is chosen by content instead (byContent).
+std::vector<const char *> LibrariesForExtension(const std::string &ext, bool &byContent)
+{
+    byContent = false;
+    if (ext == ".LZH")
+        return {"UNLHA32.DLL"};
+    if (ext == ".ZIP" || ext == ".JAR" || ext == ".EAR" || ext == ".WAR")
+        return {"UNZIP32.DLL", "7-ZIP32.DLL"};
+    if (ext == ".7Z")
+        return {"7-ZIP32.DLL"};
+    if (ext == ".CAB")
+        return {"CAB32.DLL"};
+    if (ext == ".YZ1")
+        return {"YZ1.DLL"};
+    if (ext == ".YZ2")
+        return {"YZ2.DLL"};
+    if (ext == ".ARJ")
+        return {"UNARJ32J.DLL"};
+    if (ext == ".TAR" || ext == ".A" || ext == ".LIB" || ext == ".DEB" || ext == ".RPM" || ext == ".CPIO" ||
+        ext == ".Z" || ext == ".GZ" || ext == ".TGZ" || ext == ".TAZ" || ext == ".BZ2")
+        return {"TAR32.DLL"};
+    if (ext == ".EXE")
+        byContent = true;
+    return {};
+}
+
+} // namespace
+
 int TArcInfoList::SelectForFile(const std::string &Path, bool ByExtension)
 {
     int answer = -1;
-    if (!ByExtension) {
-        answer = DetectByContent(Path);
-    } else {
-        const std::string ext = UpperExtension(Path);
-        if (ext == ".LZH") {
-            answer = IndexOfLibrary("UNLHA32.DLL");
-        } else if (ext == ".ZIP" || ext == ".JAR" || ext == ".EAR" || ext == ".WAR") {
-            answer = IndexOfLibrary("UNZIP32.DLL");
-            if (answer == -1)
-                answer = IndexOfLibrary("7-ZIP32.DLL");
-        } else if (ext == ".7Z") {
-            answer = IndexOfLibrary("7-ZIP32.DLL");
-        } else if (ext == ".CAB") {
-            answer = IndexOfLibrary("CAB32.DLL");
-        } else if (ext == ".YZ1") {
-            answer = IndexOfLibrary("YZ1.DLL");
-        } else if (ext == ".YZ2") {
-            answer = IndexOfLibrary("YZ2.DLL");
-        } else if (ext == ".ARJ") {
-            answer = IndexOfLibrary("UNARJ32J.DLL");
-        } else if (ext == ".TAR" || ext == ".A" || ext == ".LIB" || ext == ".DEB" || ext == ".RPM" ||
-                   ext == ".CPIO" || ext == ".Z" || ext == ".GZ" || ext == ".TGZ" || ext == ".TAZ" || ext == ".BZ2") {
-            answer = IndexOfLibrary("TAR32.DLL");
-        } else if (ext == ".EXE") {
-            answer = DetectByContent(Path);
+    bool byContent = !ByExtension;
+    if (ByExtension) {
+        // Only the ZIP family names a second library; every other row stands alone.
+        for (const char *library : LibrariesForExtension(UpperExtension(Path), byContent)) {
+            answer = IndexOfLibrary(library);
+            if (answer != -1)
+                break;
         }
     }
+    if (byContent)
+        answer = DetectByContent(Path);
     CurrentIndex = answer;
     return answer;
+}
+
+void TArcInfoList::ProbeForFile(const std::string &Path)
+{
+    bool byContent = false;
+    std::vector<const char *> libraries = LibrariesForExtension(UpperExtension(Path), byContent);
+    if (byContent) {
+        ProbeAll();
+        return;
+    }
+    for (auto &row : Rows) {
+        if (!row->ImplClass)
+            continue;
+        bool named = false;
+        for (const char *library : libraries)
+            named = named || row->LibraryName == library;
+        if (named)
+            ProbeRow(*row);
+    }
 }
 
 TLxArchiveClass TArcInfoList::CurrentClass() const

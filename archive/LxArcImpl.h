@@ -272,6 +272,9 @@ public:
 
     // Loads every row that has a wrapper class and records its version and folder.
     void ProbeAll();
+    // Probes only the rows that SelectForFile may choose for Path by its extension (every
+    // row for ".EXE"); for callers that open one file and need no complete table.
+    void ProbeForFile(const std::string &Path);
     // The Index of the first row named exactly LibraryName, if installed; -1 otherwise.
     int IndexOfLibrary(const std::string &LibraryName) const;
     // Chooses the row for Path (by its upper-cased extension, or by content when
@@ -289,6 +292,8 @@ public:
     int32_t CurrentIndex = -1;
 
 private:
+    void ProbeRow(TArcInfoItem &row);
+
     std::vector<std::unique_ptr<TArcInfoItem>> Rows;
 };
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 using namespace testsupport;
@@ -162,6 +163,35 @@ TEST(Registry, ChoiceByExtension)
     list.SelectForFile("a.tgz", true);
     EXPECT_EQ(list.CurrentItem(), list.Items(8));
     EXPECT_EQ(list.CurrentClass(), &TTAR32Impl::Create);
+}
+
+TEST(Registry, ProbingForOneFileLoadsOnlyTheRowsItsExtensionCanChoose)
+{
+    SearchPath search({LibDir("complete")});
+    struct Case {
+        const char *path;
+        std::vector<int> probed;
+        int row;
+    } cases[] = {
+        {"a.lzh", {1}, 1},
+        {"a.zip", {2, 3}, 2},
+        {"a.tgz", {8}, 8},
+        {"README", {}, -1},
+    };
+    for (const Case &c : cases) {
+        TArcInfoList list;
+        list.ProbeForFile(c.path);
+        for (int i = 0; i < list.Count(); ++i) {
+            bool expected = std::find(c.probed.begin(), c.probed.end(), i) != c.probed.end();
+            EXPECT_EQ(list.Items(i)->Installed, expected) << c.path << " row " << i;
+        }
+        EXPECT_EQ(list.SelectForFile(c.path, true), c.row) << c.path;
+    }
+    // A program file may be any library's: every row is probed.
+    TArcInfoList list;
+    list.ProbeForFile("setup.exe");
+    EXPECT_TRUE(list.Items(1)->Installed);
+    EXPECT_TRUE(list.Items(9)->Installed);
 }
 
 TEST(Registry, ZipFamilyFallsBackToTheSevenZipLibraryOnly)

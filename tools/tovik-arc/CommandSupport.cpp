@@ -33,7 +33,9 @@ bool ChooseLibrary(TLxArcImpl &impl, const std::string &path)
         Fail(path + ": 書庫ファイルではありません (not a regular file)");
         return false;
     }
-    impl.Registry().ProbeAll();
+    // Loading only the libraries the file's extension can choose keeps a one-shot command
+    // from paying for every installed library.
+    impl.Registry().ProbeForFile(path);
     impl.SetFileName(path);
     if (!impl.Registry().CurrentItem()) {
         Fail(path + ": " + ToUtf8(UnsupportedFormatMessage()) + " (no installed archiver library handles this file)");
