@@ -2,6 +2,7 @@
 
 #include "archive/LxArcDefine.h"
 #include "archivers/codecs/ArjFastDecoder.h"
+#include "archivers/codecs/CheckedSink.h"
 #include "archivers/codecs/Crc.h"
 #include "archivers/codecs/EntryFields.h"
 #include "archivers/codecs/StaticHuffmanDecoder.h"
@@ -183,19 +184,8 @@ ReadError ArjReader::extract(std::size_t index, const DataSink &sink)
     if (d.split)
         return ReadError::Unsupported;
 
-    uint32_t crc = 0;
-    uint64_t produced = 0;
-    bool stopped = false;
-    // A sink that is full exactly at the entry's end still gets the CRC verdict.
-    DataSink checked = [&](const uint8_t *p, std::size_t n) {
-        crc = codecs::Crc32(crc, p, n);
-        produced += n;
-        if (!sink(p, n) && produced < d.original) {
-            stopped = true;
-            return false;
-        }
-        return true;
-    };
+    codecs::CheckedSink check(sink, d.original, codecs::Crc32Checksum);
+    const DataSink &checked = check.sink();
     codecs::FileRangeInput in(file_, d.offset, d.compressed);
     ReadError err;
     switch (d.method) {
@@ -206,11 +196,7 @@ ReadError ArjReader::extract(std::size_t index, const DataSink &sink)
     case 4: err = codecs::DecodeArjFast(in, d.original, checked); break;
     default: return ReadError::Unsupported;
     }
-    if (err != ReadError::None || stopped)
-        return err;
-    if (produced != d.original || crc != d.crc)
-        return ReadError::Corrupt;
-    return ReadError::None;
+    return check.Verdict(err, d.crc);
 }
 
 } // namespace tovik::unarj32j

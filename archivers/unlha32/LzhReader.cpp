@@ -1,5 +1,6 @@
 #include "archivers/unlha32/LzhReader.h"
 
+#include "archivers/codecs/CheckedSink.h"
 #include "archivers/codecs/Crc.h"
 #include "archivers/codecs/DynamicHuffmanDecoder.h"
 #include "archivers/codecs/EntryFields.h"
@@ -404,19 +405,8 @@ ReadError LzhReader::extract(std::size_t index, const DataSink &sink)
     if (!d.hasData)
         return ReadError::None;
 
-    uint16_t crc = 0;
-    uint64_t produced = 0;
-    bool stopped = false;
-    // A sink that is full exactly at the entry's end still gets the CRC verdict.
-    DataSink checked = [&](const uint8_t *p, std::size_t n) {
-        crc = codecs::Crc16(crc, p, n);
-        produced += n;
-        if (!sink(p, n) && produced < d.original) {
-            stopped = true;
-            return false;
-        }
-        return true;
-    };
+    codecs::CheckedSink check(sink, d.original, codecs::Crc16Checksum);
+    const DataSink &checked = check.sink();
     codecs::FileRangeInput in(file_, d.offset, d.compressed);
     const std::string_view m(d.method, 5);
     ReadError err;
@@ -441,11 +431,7 @@ ReadError LzhReader::extract(std::size_t index, const DataSink &sink)
         err = codecs::DecodePm2(in, d.original, checked);
     else
         return ReadError::Unsupported;
-    if (err != ReadError::None || stopped)
-        return err;
-    if (produced != d.original || crc != d.crc)
-        return ReadError::Corrupt;
-    return ReadError::None;
+    return check.Verdict(err, d.crc);
 }
 
 } // namespace tovik::unlha32

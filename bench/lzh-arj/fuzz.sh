@@ -9,7 +9,7 @@ seconds="${1:-300}"
 corpus="$root/../shared/corpus/lhasa/archives"
 out="${FUZZ_OUT:-$(mktemp -d)}"
 mkdir -p "$out"
-src=(archivers/codecs/ArchiveFile.cpp archivers/codecs/Crc.cpp archivers/codecs/EntryFields.cpp
+src=(archivers/codecs/ArchiveFile.cpp archivers/codecs/Crc.cpp archivers/codecs/CheckedSink.cpp archivers/codecs/EntryFields.cpp
      archivers/codecs/OutputWindow.cpp archivers/codecs/HuffmanTable.cpp
      archivers/codecs/StaticHuffmanDecoder.cpp archivers/codecs/DynamicHuffmanDecoder.cpp
      archivers/codecs/LarcDecoder.cpp archivers/codecs/PmarcDecoder.cpp archivers/codecs/ArjFastDecoder.cpp archivers/codecs/StoredDecoder.cpp
