@@ -1,5 +1,6 @@
 #include "MessageBox.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 
 namespace tovik::platform {
@@ -24,7 +25,8 @@ void SetMessageHook(std::function<void()> hook) { Hook() = std::move(hook); }
 void SetMessageInterceptor(MessageInterceptor interceptor) { Interceptor() = std::move(interceptor); }
 
 QMessageBox::StandardButton ShowMessage(QWidget *parent, const QString &text, MessageKind kind,
-                                        QMessageBox::StandardButtons buttons, const QString &title)
+                                        QMessageBox::StandardButtons buttons, const QString &title,
+                                        const QList<QPair<QMessageBox::StandardButton, QString>> &captions)
 {
     if (buttons == QMessageBox::NoButton)
         buttons = kind == MessageKind::Question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok;
@@ -44,6 +46,9 @@ QMessageBox::StandardButton ShowMessage(QWidget *parent, const QString &text, Me
     }
     QString caption = title.isEmpty() ? QApplication::applicationDisplayName() : title;
     QMessageBox box(icon, caption, shown, buttons, parent);
+    for (const auto &[button, buttonCaption] : captions)
+        if (QAbstractButton *b = box.button(button))
+            b->setText(buttonCaption);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
