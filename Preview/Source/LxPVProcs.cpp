@@ -109,6 +109,17 @@ int TLxPVTextMetrics::WrappedHeight(int width, const QString &text) const
     return std::max(LineHeight(), int(std::ceil(r.height() - 1e-6)));
 }
 
+double TLxPVTextMetrics::Ascent() const { return FImpl->Metrics.ascent(); }
+
+double TLxPVTextMetrics::Advance(const QString &text) const { return FImpl->Metrics.horizontalAdvance(text); }
+
+bool TLxPVTextMetrics::FitsOneLine(int width, const QString &text) const
+{
+    if (text.contains(QLatin1Char('&')) || text.contains(QLatin1Char('\t')))
+        return false;
+    return FImpl->Metrics.horizontalAdvance(text) <= width;
+}
+
 QSize MeasureText(QPainter &canvas, const QString &text)
 {
     TLxPVTextMetrics metrics(canvas.font(), canvas.device());

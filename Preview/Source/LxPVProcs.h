@@ -45,6 +45,12 @@ public:
     // Height of the text word-wrapped into width (prefix processing applied), rounded up;
     // at least one line.
     int WrappedHeight(int width, const QString &text) const;
+    // The distance from a line's top to its baseline.
+    double Ascent() const;
+    // True when text has no prefix character and fits on one line of width: then it is one
+    // line high and can be drawn at its baseline without the word-wrapping layout.
+    bool FitsOneLine(int width, const QString &text) const;
+    double Advance(const QString &text) const;
 
 private:
     struct TImpl;

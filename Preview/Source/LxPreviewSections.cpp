@@ -107,7 +107,6 @@ int TLxPvPlaneTextSection::DrawBody(QPainter &canvas, const TLxRect &b)
 {
     static const QString kSpace = QStringLiteral(" ");
     constexpr int kWrap = Qt::TextWordWrap | Qt::TextShowMnemonic | Qt::AlignLeft | Qt::AlignTop;
-    constexpr int kNumber = Qt::TextSingleLine | Qt::AlignRight | Qt::AlignTop;
     const TLxPVTextMetrics metrics(canvas.font(), canvas.device());
     const int count = int(FLines.size());
 
@@ -125,7 +124,10 @@ int TLxPvPlaneTextSection::DrawBody(QPainter &canvas, const TLxRect &b)
     while (FNextLine < count) {
         const QString &raw = FLines[FNextLine];
         const QString &line = raw.isEmpty() ? kSpace : raw;
-        const int h = metrics.WrappedHeight(textWidth, line);
+        // Most lines fit on one row: they are measured by their advance and drawn at their
+        // baseline, which is what the word-wrapping layout gives for a single row.
+        const bool oneRow = metrics.FitsOneLine(textWidth, line);
+        const int h = oneRow ? metrics.LineHeight() : metrics.WrappedHeight(textWidth, line);
         if (FCurrentY + h + FLineGap > b.Bottom && FCurrentY > pageTop) {
             FCurrentY = 0;
             ++PageNumber;
@@ -133,10 +135,15 @@ int TLxPvPlaneTextSection::DrawBody(QPainter &canvas, const TLxRect &b)
         }
         // A line taller than the whole body is drawn clipped on a page of its own, so that
         // the build always ends.
-        if (FShowRowNumbers)
-            canvas.drawText(QRect(b.Left, FCurrentY, FNumberWidth - 20, h), kNumber,
-                            QString::number(FNextLine + 1));
-        canvas.drawText(QRect(textLeft, FCurrentY, textWidth, h), kWrap, line);
+        const double baseline = FCurrentY + metrics.Ascent();
+        if (FShowRowNumbers) {
+            const QString number = QString::number(FNextLine + 1);
+            canvas.drawText(QPointF(b.Left + FNumberWidth - 20 - metrics.Advance(number), baseline), number);
+        }
+        if (oneRow)
+            canvas.drawText(QPointF(textLeft, baseline), line);
+        else
+            canvas.drawText(QRect(textLeft, FCurrentY, textWidth, h), kWrap, line);
         FCurrentY += h + FLineGap;
         ++FNextLine;
         if (FCurrentY > b.Bottom && FNextLine < count) {
