@@ -95,7 +95,7 @@ TFormPreview::TFormPreview(QWidget *parent) : QDialog(parent)
     ActPrinterSetup = action(QStringLiteral("プリンタの設定"), QStringLiteral("プリンタの設定"),
                              ToolIcon("document-page-setup", QStringLiteral("⚙")));
     ActPrint = action(QStringLiteral("印刷"), QStringLiteral("印刷の実行"),
-                      ToolIcon("document-print", QStringLiteral("⎙")));
+                      ToolIcon("document-print", QStringLiteral("印")));
     ActClose = action(QStringLiteral("閉じる(&Q)"), QString());
     Q_UNUSED(st);
     for (QAction *a : {ActFirst, ActPrev, ActNext, ActLast})

@@ -368,3 +368,28 @@ TEST_F(PreviewWindowTest, LandscapeFromTheSetupDialogRebuildsThePages)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PreviewWindowTest, WindowShowsToolbarLabelsAndThePage)
+{
+    TAppGlobalState state;
+    TFormPreview form;
+    form.LoadText(QStringLiteral("文書/報告書.txt"), Lines(150));
+    form.resize(700, 800);
+    form.show();
+    form.grab().save(QStringLiteral("preview-window.png"));
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("印刷プレビュー"));
+    EXPECT_EQ(form.pnlPageInfo->text(), QStringLiteral("1/3"));
+    for (QLabel *label : {form.pnlPageInfo, form.pnlZoomInfo})
+        EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+    // The sheet fills the control's height in the whole-page mode.
+    const TLxRect sheet = form.LxTextPrev1->SheetRect();
+    EXPECT_EQ(sheet.Top, 12);
+    EXPECT_EQ(sheet.Height(), form.LxTextPrev1->viewport()->height() - 27);
+    form.ActOrigin->trigger();
+    form.grab().save(QStringLiteral("preview-window-100.png"));
+    EXPECT_EQ(form.LxTextPrev1->ViewWidth(), form.LxTextPrev1->FullPageWidth());
+}
+
+} // namespace
