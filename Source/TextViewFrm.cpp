@@ -129,7 +129,7 @@ void TFrmTextView::ApplySettings()
 void TFrmTextView::ActPrintExecute()
 {
     TFormPreview preview(this);
-    preview.LoadText(Entry ? FromCp932(Entry->Path) : QString(), Lines_);
+    preview.LoadText(Entry ? Cp932ToQString(Entry->Path) : QString(), Lines_);
     preview.exec();
 }
 
