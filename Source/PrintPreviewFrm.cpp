@@ -6,6 +6,7 @@
 #include "Preview/Source/LxPrinters.h"
 #include "Preview/Source/LxTextPrev.h"
 #include "Source/LxPnGlobalState.h"
+#include "editor/EditFuncs.h"
 #include "platform/Cp932.h"
 #include "platform/Fonts.h"
 #include "platform/MessageBox.h"
@@ -199,18 +200,17 @@ TFormPreview::TFormPreview(QWidget *parent) : QDialog(parent)
 
 TFormPreview::~TFormPreview() = default;
 
-void TFormPreview::LoadText(const QString &fileName, const std::vector<std::string> &lines)
+void TFormPreview::LoadText(const QString &fileName, const QStringList &lines)
 {
-    QStringList list;
-    list.reserve(qsizetype(lines.size()));
-    for (const std::string &line : lines) {
-        const std::u16string text = tovik::platform::Cp932ToUtf16(line);
-        list.append(QString::fromUtf16(text.data(), qsizetype(text.size())));
-    }
-    LoadText(fileName, list);
+    std::vector<std::string> display;
+    display.reserve(size_t(lines.size()));
+    for (const QString &line : lines)
+        display.push_back(tovik::platform::Utf16ToCp932(
+            std::u16string_view(reinterpret_cast<const char16_t *>(line.utf16()), size_t(line.size()))));
+    LoadText(fileName, display);
 }
 
-void TFormPreview::LoadText(const QString &fileName, const QStringList &lines)
+void TFormPreview::LoadText(const QString &fileName, const std::vector<std::string> &lines)
 {
     LxTextPrev1->ClearAll();
     TextSection = LxTextPrev1->AddTextSection();
@@ -222,7 +222,7 @@ void TFormPreview::LoadText(const QString &fileName, const QStringList &lines)
         return ini ? ini->ReadBool(p, QString::fromLatin1(key)) : def;
     };
     auto readColor = [&](const char *key, int32_t def) {
-        return LxPVColor(ini ? ini->ReadColor(p, QString::fromLatin1(key)) : def);
+        return ColorValueToQColor(ini ? ini->ReadColor(p, QString::fromLatin1(key)) : def);
     };
     auto readMargin = [&](const char *key) {
         return ini ? float(ini->ReadCurrency(p, QString::fromLatin1(key))) : 20.0f;

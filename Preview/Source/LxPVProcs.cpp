@@ -1,6 +1,7 @@
 #include "LxPVProcs.h"
 
-#include <QColor>
+#include "editor/EditFuncs.h"
+
 #include <QDateTime>
 #include <QFontMetricsF>
 #include <QLocale>
@@ -82,65 +83,36 @@ QString StripMnemonics(const QString &text)
 }
 
 struct TLxPVTextMetrics::TImpl {
-    QFontMetricsF Metrics;
+    TEditTextMeasure Measure;
 };
 
-TLxPVTextMetrics::TLxPVTextMetrics(const QFont &font, const QPaintDevice *device)
-    : FImpl(new TImpl{QFontMetricsF(font, device)})
+TLxPVTextMetrics::TLxPVTextMetrics(const QFont &font, QPaintDevice *device)
+    : FImpl(new TImpl{TEditTextMeasure(font, device)})
 {
 }
 
 TLxPVTextMetrics::~TLxPVTextMetrics() { delete FImpl; }
 
+const TEditTextMeasure &TLxPVTextMetrics::Measure() const { return FImpl->Measure; }
+
 int TLxPVTextMetrics::TextWidth(const QString &text) const
 {
-    return int(std::ceil(FImpl->Metrics.horizontalAdvance(StripMnemonics(text)) - 1e-6));
+    return int(std::ceil(FImpl->Measure.Metrics().horizontalAdvance(StripMnemonics(text)) - 1e-6));
 }
 
-int TLxPVTextMetrics::LineHeight() const
-{
-    return int(std::ceil(FImpl->Metrics.height() - 1e-6));
-}
+int TLxPVTextMetrics::LineHeight() const { return FImpl->Measure.LineHeight(); }
+
+double TLxPVTextMetrics::Ascent() const { return FImpl->Measure.Ascent(); }
 
 int TLxPVTextMetrics::WrappedHeight(int width, const QString &text) const
 {
-    const QRectF r = FImpl->Metrics.boundingRect(QRectF(0, 0, width, 1e9),
-                                                 Qt::TextWordWrap | Qt::TextShowMnemonic, text);
+    const QRectF r = FImpl->Measure.Metrics().boundingRect(QRectF(0, 0, width, 1e9),
+                                                           Qt::TextWordWrap | Qt::TextShowMnemonic, text);
     return std::max(LineHeight(), int(std::ceil(r.height() - 1e-6)));
-}
-
-double TLxPVTextMetrics::Ascent() const { return FImpl->Metrics.ascent(); }
-
-double TLxPVTextMetrics::Advance(const QString &text) const { return FImpl->Metrics.horizontalAdvance(text); }
-
-bool TLxPVTextMetrics::FitsOneLine(int width, const QString &text) const
-{
-    if (text.contains(QLatin1Char('&')) || text.contains(QLatin1Char('\t')))
-        return false;
-    return FImpl->Metrics.horizontalAdvance(text) <= width;
 }
 
 QSize MeasureText(QPainter &canvas, const QString &text)
 {
     TLxPVTextMetrics metrics(canvas.font(), canvas.device());
     return {metrics.TextWidth(text), metrics.LineHeight()};
-}
-
-QColor LxPVColor(int32_t value)
-{
-    const uint32_t v = uint32_t(value);
-    if ((v & 0xFF000000u) == 0xFF000000u) {
-        // The few system colours the settings name, as a light desktop shows them.
-        switch (v & 0xFF) {
-        case 1: return QColor(0x3a, 0x6e, 0xa5);  // desktop background
-        case 5: return QColor(Qt::white);         // window
-        case 12: return QColor(0xab, 0xab, 0xab); // application workspace
-        case 15: return QColor(0xf0, 0xf0, 0xf0); // button face
-        case 16: return QColor(0xa0, 0xa0, 0xa0); // button shadow
-        case 18: return QColor(Qt::black);        // button text
-        case 20: return QColor(Qt::white);        // button highlight
-        default: return QColor(Qt::gray);
-        }
-    }
-    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
 }

@@ -12,6 +12,7 @@
 class QFont;
 class QPaintDevice;
 class QPainter;
+class TEditTextMeasure;
 
 // The number of the page being drawn: the sections set and advance it, text items read it.
 extern int PageNumber;
@@ -29,14 +30,18 @@ QString ExpandMacro(const QString &text);
 // The text as drawn with prefix processing: one "&" is dropped, "&&" stands for one "&".
 QString StripMnemonics(const QString &text);
 
-// Text measurement on the device a page is drawn on, in that device's pixels. Every size the
-// pages depend on goes through here, so that what is measured is what the canvas draws.
+// Text measurement on the device a page is drawn on, in that device's pixels, through the
+// editor's measurement. Every size the pages depend on goes through here, so that what is
+// measured is what the canvas draws.
 class TLxPVTextMetrics {
 public:
-    TLxPVTextMetrics(const QFont &font, const QPaintDevice *device);
+    TLxPVTextMetrics(const QFont &font, QPaintDevice *device);
     ~TLxPVTextMetrics();
     TLxPVTextMetrics(const TLxPVTextMetrics &) = delete;
     TLxPVTextMetrics &operator=(const TLxPVTextMetrics &) = delete;
+
+    // The editor's measurement of display (CP932) text on the page's device.
+    const TEditTextMeasure &Measure() const;
 
     // Width of the text as drawn on one line (prefix processing applied), rounded up.
     int TextWidth(const QString &text) const;
@@ -47,10 +52,6 @@ public:
     int WrappedHeight(int width, const QString &text) const;
     // The distance from a line's top to its baseline.
     double Ascent() const;
-    // True when text has no prefix character and fits on one line of width: then it is one
-    // line high and can be drawn at its baseline without the word-wrapping layout.
-    bool FitsOneLine(int width, const QString &text) const;
-    double Advance(const QString &text) const;
 
 private:
     struct TImpl;
@@ -60,8 +61,5 @@ private:
 // (text width, font height) on the canvas with its current font.
 QSize MeasureText(QPainter &canvas, const QString &text);
 
-// A stored colour value (0x00BBGGRR, or 0xFF0000nn for system colour nn) as a colour.
-class QColor;
-QColor LxPVColor(int32_t value);
 
 #endif

@@ -2,6 +2,7 @@
 
 #include "LxPVProcs.h"
 #include "LxPrinters.h"
+#include "editor/EditFuncs.h"
 
 #include <QBitmap>
 #include <QPainter>
@@ -75,8 +76,8 @@ int TLxPVFigItem::Draw(QPainter &canvas, const TLxRect &bandRect)
             canvas.drawEllipse(shape);
             break;
         case fs3DFrame: {
-            const QColor highlight = LxPVColor(int32_t(0xFF000014u));
-            const QColor shadow = LxPVColor(int32_t(0xFF000010u));
+            const QColor highlight = ColorValueToQColor(SystemColorValue(20));
+            const QColor shadow = ColorValueToQColor(SystemColorValue(16));
             canvas.setPen(QPen(highlight, 1));
             canvas.drawLine(r.Left, r.Bottom - 1, r.Left, r.Top);
             canvas.drawLine(r.Left, r.Top, r.Right - 1, r.Top);

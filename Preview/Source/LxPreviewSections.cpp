@@ -4,6 +4,8 @@
 #include "LxPVPageFile.h"
 #include "LxPVProcs.h"
 #include "LxPrinters.h"
+#include "editor/EditFuncs.h"
+#include "platform/Cp932.h"
 
 #include <QPainter>
 
@@ -85,6 +87,15 @@ void TLxPvPlaneTextSection::Reset()
     FNumberWidth = 0;
 }
 
+void TLxPvPlaneTextSection::SetLines(const QStringList &lines)
+{
+    FLines.clear();
+    FLines.reserve(size_t(lines.size()));
+    for (const QString &line : lines)
+        FLines.push_back(tovik::platform::Utf16ToCp932(
+            std::u16string_view(reinterpret_cast<const char16_t *>(line.utf16()), size_t(line.size()))));
+}
+
 void TLxPvPlaneTextSection::SetShowRowNumbers(bool value)
 {
     if (value == FShowRowNumbers)
@@ -105,9 +116,10 @@ void TLxPvPlaneTextSection::SetLineGap(int value)
 
 int TLxPvPlaneTextSection::DrawBody(QPainter &canvas, const TLxRect &b)
 {
-    static const QString kSpace = QStringLiteral(" ");
+    static const std::string kSpace(" ");
     constexpr int kWrap = Qt::TextWordWrap | Qt::TextShowMnemonic | Qt::AlignLeft | Qt::AlignTop;
     const TLxPVTextMetrics metrics(canvas.font(), canvas.device());
+    const TEditTextMeasure &measure = metrics.Measure();
     const int count = int(FLines.size());
 
     if (FShowRowNumbers && FNumberWidth < 1)
@@ -122,12 +134,18 @@ int TLxPvPlaneTextSection::DrawBody(QPainter &canvas, const TLxRect &b)
     const int textLeft = b.Left + FNumberWidth;
     const int textWidth = std::max(1, b.Right - textLeft);
     while (FNextLine < count) {
-        const QString &raw = FLines[FNextLine];
-        const QString &line = raw.isEmpty() ? kSpace : raw;
-        // Most lines fit on one row: they are measured by their advance and drawn at their
-        // baseline, which is what the word-wrapping layout gives for a single row.
-        const bool oneRow = metrics.FitsOneLine(textWidth, line);
-        const int h = oneRow ? metrics.LineHeight() : metrics.WrappedHeight(textWidth, line);
+        const std::string &raw = FLines[size_t(FNextLine)];
+        const std::string &line = raw.empty() ? kSpace : raw;
+        // Most lines fit on one row: measured by their width and drawn at their baseline,
+        // which is where the word-wrapping layout puts a single row. Lines with a prefix
+        // character or wider than the body go through the word-wrapping layout.
+        const bool oneRow = line.find('&') == std::string::npos && measure.Width(line) <= textWidth;
+        QString wrapped;
+        int h = metrics.LineHeight();
+        if (!oneRow) {
+            wrapped = DisplayTextToQString(line);
+            h = metrics.WrappedHeight(textWidth, wrapped);
+        }
         if (FCurrentY + h + FLineGap > b.Bottom && FCurrentY > pageTop) {
             FCurrentY = 0;
             ++PageNumber;
@@ -137,13 +155,13 @@ int TLxPvPlaneTextSection::DrawBody(QPainter &canvas, const TLxRect &b)
         // the build always ends.
         const double baseline = FCurrentY + metrics.Ascent();
         if (FShowRowNumbers) {
-            const QString number = QString::number(FNextLine + 1);
-            canvas.drawText(QPointF(b.Left + FNumberWidth - 20 - metrics.Advance(number), baseline), number);
+            const std::string number = std::to_string(FNextLine + 1);
+            measure.Draw(canvas, b.Left + FNumberWidth - 20 - measure.Width(number), baseline, number);
         }
         if (oneRow)
-            canvas.drawText(QPointF(textLeft, baseline), line);
+            measure.Draw(canvas, textLeft, baseline, line);
         else
-            canvas.drawText(QRect(textLeft, FCurrentY, textWidth, h), kWrap, line);
+            canvas.drawText(QRect(textLeft, FCurrentY, textWidth, h), kWrap, wrapped);
         FCurrentY += h + FLineGap;
         ++FNextLine;
         if (FCurrentY > b.Bottom && FNextLine < count) {

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QPainter;
@@ -74,7 +75,10 @@ public:
     int DrawBody(QPainter &canvas, const TLxRect &bodyRect) override;
     void Reset() override;
 
-    QStringList &Lines() { return FLines; }
+    // The text, one display (Shift_JIS) line per entry.
+    std::vector<std::string> &Lines() { return FLines; }
+    // Stores Unicode lines as display lines.
+    void SetLines(const QStringList &lines);
     bool ShowRowNumbers() const { return FShowRowNumbers; }
     void SetShowRowNumbers(bool value);
     int LineGap() const { return FLineGap; }
@@ -86,7 +90,7 @@ public:
     int NumberWidth() const { return FNumberWidth; }
 
 private:
-    QStringList FLines;
+    std::vector<std::string> FLines;
     int FLineGap = 0;
     int FNextLine = 0;
     int FCurrentY = 0;

@@ -5,6 +5,7 @@
 #include "LxPreviewScreen.h"
 #include "LxPreviewSections.h"
 #include "LxPrinters.h"
+#include "editor/EditFuncs.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -56,7 +57,7 @@ TLxCustomTextPrev::TLxCustomTextPrev(QWidget *parent, std::unique_ptr<TLxPVScren
         if (ChangeOnUpdate)
             UpdatePreview();
     };
-    FColor = LxPVColor(int32_t(0xFF00000Cu));
+    FColor = ColorValueToQColor(SystemColorValue(12)); // application workspace
     setFocusPolicy(Qt::StrongFocus);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);

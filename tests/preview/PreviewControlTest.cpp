@@ -67,7 +67,7 @@ TEST_F(PreviewControlTest, WholePageSheetIsCentredInTheClientArea)
 TEST_F(PreviewControlTest, PagesTurnOnlyWithinTheDocument)
 {
     auto prev = Control(627, 427);
-    prev->AddTextSection()->Lines() = Lines(150);
+    prev->AddTextSection()->SetLines(Lines(150));
     std::vector<int> changes, counts;
     prev->OnPageChange = [&](TLxCustomTextPrev *, int page, int section) {
         changes.push_back(page);
@@ -101,12 +101,37 @@ TEST_F(PreviewControlTest, PagesTurnOnlyWithinTheDocument)
     EXPECT_EQ(prev->CurrentPage(), 3) << "towards the user on the last page";
     bar->triggerAction(QAbstractSlider::SliderPageStepSub);
     EXPECT_EQ(prev->CurrentPage(), 2);
+
+    // Dragging the scroll box turns pages and shows where it is; letting go hides the hint.
+    bar->setSliderDown(true);
+    bar->setSliderPosition(3);
+    EXPECT_EQ(prev->CurrentPage(), 3);
+    ASSERT_NE(TLxCustomTextPrev::PageHintWindow(), nullptr);
+    EXPECT_TRUE(TLxCustomTextPrev::PageHintWindow()->isVisible());
+    EXPECT_EQ(TLxCustomTextPrev::PageHintWindow()->text(), QStringLiteral("3-3"));
+    bar->setSliderDown(false);
+    EXPECT_FALSE(TLxCustomTextPrev::PageHintWindow()->isVisible());
+}
+
+TEST_F(PreviewControlTest, ScrollBarsThatCannotScrollStayDisabled)
+{
+    auto prev = Control(627, 427);
+    prev->AddTextSection()->SetLines(Lines(3));
+    prev->UpdatePreview();
+    EXPECT_EQ(prev->PageCount(), 1);
+    EXPECT_TRUE(prev->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(prev->verticalScrollBar()->isEnabled());
+    prev->SetScale(20);
+    EXPECT_FALSE(prev->horizontalScrollBar()->isEnabled()) << "a fifth of the sheet fits the width";
+    prev->SetScale(200);
+    EXPECT_TRUE(prev->horizontalScrollBar()->isEnabled());
+    EXPECT_TRUE(prev->verticalScrollBar()->isEnabled());
 }
 
 TEST_F(PreviewControlTest, ScaleSwitchesModeAndScrollingStopsAtTheEdges)
 {
     auto prev = Control(627, 427);
-    prev->AddTextSection()->Lines() = Lines(5);
+    prev->AddTextSection()->SetLines(Lines(5));
     prev->UpdatePreview();
     std::vector<int> scales;
     prev->OnScaleChange = [&](TLxCustomTextPrev *, int scale) { scales.push_back(scale); };
@@ -136,7 +161,7 @@ TEST_F(PreviewControlTest, ScaleSwitchesModeAndScrollingStopsAtTheEdges)
 TEST_F(PreviewControlTest, PaintShowsBackgroundPaperAndPage)
 {
     auto prev = Control(627, 427);
-    prev->AddTextSection()->Lines() = QStringList(60, QString(40, QChar(0x6F22)));
+    prev->AddTextSection()->SetLines(QStringList(60, QString(40, QChar(0x6F22))));
     prev->SetColor(QColor(0, 0, 255));
     prev->UpdatePreview();
     const QImage shot = prev->viewport()->grab().toImage();

@@ -32,7 +32,7 @@ protected:
     TLxPvPlaneTextSection *TextSection(const QStringList &lines)
     {
         auto *section = dynamic_cast<TLxPvPlaneTextSection *>(Sections.Add(TLxPrevSection::skPlainText));
-        section->Lines() = lines;
+        section->SetLines(lines);
         return section;
     }
 
@@ -253,7 +253,7 @@ TEST_F(PreviewModelTest, NumberColumnIsAsWideAsTheLineCountsDigits)
     section->SetShowRowNumbers(true);
     Sections.Build();
     EXPECT_EQ(section->NumberWidth(), metrics.TextWidth(QStringLiteral("9")) + 20);
-    section->Lines().append(QStringLiteral("ten"));
+    section->Lines().push_back("ten");
     section->SetShowRowNumbers(false);
     EXPECT_EQ(section->NumberWidth(), 0) << "toggling forgets the measured column";
     section->SetShowRowNumbers(true);
@@ -292,7 +292,7 @@ TEST_F(PreviewModelTest, LineGapAndWrappingTakeTheirSpace)
     EXPECT_GT(Pages.Count(), plain);
     // A long Japanese line wraps at characters and takes several lines' height.
     section->SetLineGap(0);
-    section->Lines() = QStringList(100, QString(300, QChar(0x3042)));
+    section->SetLines(QStringList(100, QString(300, QChar(0x3042))));
     Sections.Build();
     EXPECT_GT(Pages.Count(), 3 * plain);
 }
