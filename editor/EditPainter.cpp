@@ -16,18 +16,20 @@ TEditPainter::TEditPainter() { SetFont(QFont()); }
 void TEditPainter::SetFont(const QFont &font)
 {
     FMeasure = TEditTextMeasure(font);
-    FBold = TEditTextMeasure(FontFor(fsBold));
+    // One font per style, made once: a font built anew for every token would be resolved
+    // anew by the painter every time.
+    for (int style = 0; style < 16; ++style) {
+        QFont f = font;
+        f.setBold(style & fsBold);
+        f.setItalic(style & fsItalic);
+        f.setUnderline(style & fsUnderline);
+        f.setStrikeOut(style & fsStrikeOut);
+        FFonts[style] = f;
+    }
+    FBold = TEditTextMeasure(FFonts[fsBold]);
 }
 
-QFont TEditPainter::FontFor(uint8_t fontStyle) const
-{
-    QFont f = FMeasure.Font();
-    f.setBold(fontStyle & fsBold);
-    f.setItalic(fontStyle & fsItalic);
-    f.setUnderline(fontStyle & fsUnderline);
-    f.setStrikeOut(fontStyle & fsStrikeOut);
-    return f;
-}
+const QFont &TEditPainter::FontFor(uint8_t fontStyle) const { return FFonts[fontStyle & 15]; }
 
 const TEditTextMeasure &TEditPainter::MeasureFor(uint8_t fontStyle) const
 {
@@ -48,7 +50,9 @@ double TEditPainter::MeasureText(std::string_view text, const TEditDrawProps &pr
 
 void TEditPainter::ApplyTokenStyle(QPainter &canvas, const TEditDrawProps &props) const
 {
-    canvas.setFont(FontFor(props.FontStyle));
+    const QFont &font = FontFor(props.FontStyle);
+    if (!(canvas.font() == font))
+        canvas.setFont(font);
     canvas.setPen(ResolveColor(props.ForeColor, true));
 }
 

@@ -61,8 +61,9 @@ public:
     int32_t DefaultForeColor = clWindowText;
 
 private:
-    QFont FontFor(uint8_t fontStyle) const;
+    const QFont &FontFor(uint8_t fontStyle) const;
 
+    QFont FFonts[16];
     TEditTextMeasure FMeasure;
     TEditTextMeasure FBold;
 };

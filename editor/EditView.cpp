@@ -383,13 +383,14 @@ bool TEditView::DrawLine(QPainter &canvas, TEditLineData &line, const QRect &cli
             completed = false;
             break;
         }
-        const int left = lineRect.left() + static_cast<int>(std::floor(t.PixelX));
+        // Fractional positions throughout: half-width characters of a 13-pixel face are 6.5
+        // pixels wide, and rounding per token would overlap neighbours by a pixel.
+        const double left = lineRect.left() + t.PixelX;
         if (left > clip.right()) {
             completed = false;
             break;
         }
-        rect.setLeft(left);
-        DrawToken(canvas, line.DocRow, t, clip, textLeft, rect);
+        DrawToken(canvas, line.DocRow, t, clip, left, rect);
     }
     const double extent = LineExtent(line);
     line.Width = extent;
@@ -407,26 +408,23 @@ bool TEditView::DrawLine(QPainter &canvas, TEditLineData &line, const QRect &cli
     return completed;
 }
 
-void TEditView::DrawToken(QPainter &canvas, int row, TEditTokenItm &t, const QRect &clip, int, QRect &lineRect)
+void TEditView::DrawToken(QPainter &canvas, int row, TEditTokenItm &t, const QRect &clip, double left, const QRect &lineRect)
 {
-    const double left = lineRect.left();
-    const QRect tokenRect(static_cast<int>(std::floor(left)), lineRect.top(), static_cast<int>(std::ceil(t.PixelWidth)) + 1,
-                          lineRect.height());
-    if (tokenRect.intersects(clip)) {
-        Painter->ApplyTokenStyle(canvas, t.DrawProps);
-        Painter->TextOutClipped(canvas, left, lineRect.top(), t.Text, t.DrawProps, clip);
-        if (DrawOption.Selection.Intersects(row, t.DisplayCol, t.DisplayLength)) {
-            std::string before, selected, after;
-            DrawOption.Selection.SplitText(row, t.DisplayCol, t.Text, before, selected, after);
-            if (!selected.empty()) {
-                const double x0 = left + Painter->MeasureText(before, t.DrawProps);
-                const double w = Painter->MeasureText(selected, t.DrawProps);
-                canvas.save();
-                canvas.setCompositionMode(QPainter::RasterOp_NotDestination);
-                canvas.fillRect(QRectF(x0, lineRect.top(), w, lineRect.height()), Qt::black);
-                canvas.restore();
-            }
+    const QRectF tokenRect(left, lineRect.top(), t.PixelWidth, lineRect.height());
+    if (!tokenRect.intersects(QRectF(clip)))
+        return;
+    Painter->ApplyTokenStyle(canvas, t.DrawProps);
+    Painter->TextOutClipped(canvas, left, lineRect.top(), t.Text, t.DrawProps, clip);
+    if (DrawOption.Selection.Intersects(row, t.DisplayCol, t.DisplayLength)) {
+        std::string before, selected, after;
+        DrawOption.Selection.SplitText(row, t.DisplayCol, t.Text, before, selected, after);
+        if (!selected.empty()) {
+            const double x0 = left + Painter->MeasureText(before, t.DrawProps);
+            const double w = Painter->MeasureText(selected, t.DrawProps);
+            canvas.save();
+            canvas.setCompositionMode(QPainter::RasterOp_NotDestination);
+            canvas.fillRect(QRectF(x0, lineRect.top(), w, lineRect.height()), Qt::black);
+            canvas.restore();
         }
     }
-    lineRect.setLeft(static_cast<int>(std::floor(left + t.PixelWidth)));
 }

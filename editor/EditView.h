@@ -72,7 +72,7 @@ private:
     void MeasureTokens(TEditLineData &line, int uptoColumn, double uptoX);
     void DrawLines(QPainter &canvas, const QRect &textRect, const QRect &clip);
     bool DrawLine(QPainter &canvas, TEditLineData &line, const QRect &clip, int textLeft, const QRect &lineRect);
-    void DrawToken(QPainter &canvas, int row, TEditTokenItm &token, const QRect &clip, int textLeft, QRect &lineRect);
+    void DrawToken(QPainter &canvas, int row, TEditTokenItm &token, const QRect &clip, double left, const QRect &lineRect);
     QWidget *Surface() const;
 };
 
