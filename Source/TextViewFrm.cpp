@@ -4,6 +4,7 @@
 #include "Source/LxPnArcDataClasses.h"
 #include "Source/LxPnGlobalProcs.h"
 #include "Source/LxPnGlobalState.h"
+#include "Source/PrintPreviewFrm.h"
 #include "editor/EditFuncs.h"
 #include "editor/LxTextEditor.h"
 #include "platform/Cp932.h"
@@ -32,6 +33,8 @@
 
 #include <cstring>
 #include <exception>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -145,8 +148,11 @@ void TFrmTextView::CreateActions()
     ActSave = new QAction(QIcon::fromTheme(QStringLiteral("document-save-as")), QStringLiteral("名前をつけて保存"), this);
     connect(ActSave, &QAction::triggered, this, [this] { ActSaveExecute(); });
     ActPreview = new QAction(QIcon::fromTheme(QStringLiteral("document-print")), QStringLiteral("印刷"), this);
-    // The print preview window is not part of the program yet: the action stays off.
-    ActPreview->setEnabled(false);
+    ActPreview->setShortcut(QKeySequence::Print);
+    ActPreview->setToolTip(QStringLiteral("印刷プレビュー"));
+    connect(ActPreview, &QAction::triggered, this, [this] { ActPreviewExecute(); });
+    addAction(ActPreview);
+    ActPrint = ActPreview;
     Action4 = new QAction(QStringLiteral("自動変換"), this);
     connect(Action4, &QAction::triggered, this, [this] {
         const int code = AutoDetect();
@@ -369,6 +375,21 @@ void TFrmTextView::ActSaveExecute()
     const QString fileName = QFileDialog::getSaveFileName(this, QStringLiteral("名前をつけて保存"), proposed);
     if (!fileName.isEmpty())
         SaveLinesTo(fileName);
+}
+
+// ---- print ----------------------------------------------------------------------------
+
+void TFrmTextView::ActPreviewExecute()
+{
+    PlayUISound(2);
+    std::vector<std::string> lines;
+    const TLxEditDocs &docs = Lines();
+    lines.reserve(static_cast<size_t>(docs.Count()));
+    for (int i = 0; i < docs.Count(); ++i)
+        lines.push_back(docs[i]);
+    TFormPreview preview(this);
+    preview.LoadText(Entry ? Cp932ToQString(Entry->Name) : QString(), lines);
+    preview.exec();
 }
 
 // ---- find -------------------------------------------------------------------------------

@@ -78,7 +78,8 @@ public:
     QToolBar *ToolBar1 = nullptr;
     QAction *Action1 = nullptr;       // "閉じる"
     QAction *ActSave = nullptr;       // "名前をつけて保存"
-    QAction *ActPreview = nullptr;    // "印刷"
+    QAction *ActPreview = nullptr;    // "印刷": the print preview of the shown lines (Ctrl+P)
+    QAction *ActPrint = nullptr;      // the same action as ActPreview
     QAction *Action4 = nullptr;       // "自動変換"; disabled when the text is Shift_JIS already
     QAction *ActFind = nullptr;       // "検索(&F)"
     QAction *ActFileTypeC = nullptr;
@@ -94,6 +95,8 @@ public:
     TLxTextFileConverter *LxTextFileConverter1 = nullptr; // owned by the window
     TLxFormInfo *LxFormInfo1 = nullptr;
 
+    // Opens the print preview of the shown lines, modally, and frees it when it closes.
+    void ActPreviewExecute();
     // Ticks the file type that matches the editor's language.
     void ActFileTypeUpdate();
     // A character-code menu item's tag (1-11) to its character set code; 0 for another tag.

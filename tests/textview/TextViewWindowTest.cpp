@@ -139,7 +139,7 @@ TEST_F(TextViewWindowTest, FindSelectsTheTextFound)
     EXPECT_FALSE(view.FindNext(QStringLiteral("two"), true, true, true));
     EXPECT_TRUE(view.FindNext(QStringLiteral("two"), false, true, true));
     EXPECT_EQ(info.Selection.StartPos, TEditRowCol(0, 4));
-    EXPECT_FALSE(view.ActPreview->isEnabled()); // no preview window yet: not offered
+    EXPECT_TRUE(view.ActPreview->isEnabled());
 }
 
 TEST_F(TextViewWindowTest, PlacementComesBackAfterReopening)
