@@ -8,9 +8,12 @@
 #include "Source/MainFrm.h"
 #include "Source/ViewerFrm.h"
 #include "platform/Fonts.h"
+#include "platform/MessageLanguage.h"
+#include "platform/SingleInstance.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QIcon>
 #include <QTabWidget>
@@ -135,19 +138,103 @@ void ChooseIconTheme()
         QIcon::setFallbackThemeName(QStringLiteral("hicolor"));
 }
 
+void PrintHelp()
+{
+    if (tovik::platform::JapaneseMessages())
+        std::fputs("使い方: tovik [オプション] [書庫ファイル...]\n"
+                   "\n"
+                   "書庫ファイル (LZH, ZIP, 7z, CAB, TAR とその圧縮形式, ARJ, 自己解凍 .exe など) を\n"
+                   "ファイルごとにタブで開いて表示します。書庫を変更することはありません。\n"
+                   "Tovik がすでに起動していれば、ファイルはそのウィンドウの新しいタブで開きます。\n"
+                   "\n"
+                   "オプション:\n"
+                   "  -h, --help     この説明を表示して終了する\n"
+                   "  -V, --version  バージョンを表示して終了する\n"
+                   "  --             以降の引数をすべてファイル名として扱う\n"
+                   "\n"
+                   "環境変数:\n"
+                   "  TOVIK_ARCHIVERS  アーカイバライブラリを探すフォルダ (コロン区切り)\n"
+                   "  TOVIK_INI        設定ファイルのパス\n",
+                   stdout);
+    else
+        std::fputs("Usage: tovik [OPTION] [ARCHIVE...]\n"
+                   "\n"
+                   "Shows archives (LZH, ZIP, 7z, CAB, TAR and its compressed forms, ARJ, self-extracting\n"
+                   ".exe and more), each in a tab of its own. Archives are never changed.\n"
+                   "While Tovik runs, the files open in new tabs of its window.\n"
+                   "\n"
+                   "Options:\n"
+                   "  -h, --help     show this help and exit\n"
+                   "  -V, --version  show the version and exit\n"
+                   "  --             take every later argument as a file name\n"
+                   "\n"
+                   "Environment:\n"
+                   "  TOVIK_ARCHIVERS  folders to search for archiver libraries (colon-separated)\n"
+                   "  TOVIK_INI        the settings file\n",
+                   stdout);
+}
+
+// Answers --help and --version before any window system is touched, so that both work without
+// a display. -1: neither was asked for.
+int InformationOption(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            break;
+        if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
+            PrintHelp();
+            return 0;
+        }
+        if (std::strcmp(argv[i], "-V") == 0 || std::strcmp(argv[i], "--version") == 0) {
+            std::printf("tovik %s\n", tovik::platform::ProgramVersion());
+            return 0;
+        }
+    }
+    return -1;
+}
+
+// The archives of the command line as absolute paths: a running window has its own current
+// folder. The first "--" only ends the options.
+QStringList FileArguments(QStringList args)
+{
+    args.removeFirst();
+    if (const qsizetype end = args.indexOf(QStringLiteral("--")); end >= 0)
+        args.removeAt(end);
+    for (QString &arg : args)
+        if (!arg.isEmpty())
+            arg = QFileInfo(arg).absoluteFilePath();
+    return args;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QElapsedTimer clock;
     clock.start();
+    if (const int status = InformationOption(argc, argv); status >= 0)
+        return status;
     int result = 1;
     {
         QApplication app(argc, argv);
         QApplication::setApplicationName(QStringLiteral("tovik"));
-        QApplication::setApplicationDisplayName(QStringLiteral("Tovik"));
+        // No application display name: Qt would append it to every window's caption.
+        QGuiApplication::setDesktopFileName(QStringLiteral("tovik"));
+        QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tovik"), QIcon(QStringLiteral(":/tovik/tovik.png"))));
         tovik::platform::RegisterFontSubstitutes();
         ChooseIconTheme();
+
+        const QStringList args = FileArguments(QApplication::arguments());
+        const bool timing = EnvFlag("TOVIK_TIMING");
+        const bool quit = EnvFlag("TOVIK_QUIT_AFTER_LOAD");
+        // One window per user and display; measured runs always have their own.
+        tovik::platform::SingleInstance instance;
+        QStringList handedOver;
+        if (!timing && !quit) {
+            instance.OnFilesReceived = [&handedOver](const QStringList &files) { handedOver += files; };
+            if (instance.Start(args) == tovik::platform::SingleInstance::Role::Forwarded)
+                return 0;
+        }
 
         std::unique_ptr<TAppGlobalState> state;
         try {
@@ -159,19 +246,20 @@ int main(int argc, char *argv[])
         }
 
         if (state) {
-            QStringList args = QApplication::arguments();
-            args.removeFirst();
-            const bool timing = EnvFlag("TOVIK_TIMING");
-            const bool quit = EnvFlag("TOVIK_QUIT_AFTER_LOAD");
             const char *sortColumn = std::getenv("TOVIK_SORT_COLUMN");
             {
                 TFormMain window(args);
+                // What came in while the window was being made opens now; later batches at once.
+                instance.OnFilesReceived = [&window](const QStringList &files) { window.OpenForwardedFiles(files); };
+                if (!handedOver.isEmpty())
+                    QTimer::singleShot(0, &window, [&window, handedOver] { window.OpenForwardedFiles(handedOver); });
                 std::unique_ptr<FirstShownWatch> watch;
                 if (timing || quit)
                     watch = std::make_unique<FirstShownWatch>(&window, clock, timing, quit,
                                                               sortColumn ? std::atoi(sortColumn) : -1);
                 window.show();
                 result = app.exec();
+                instance.OnFilesReceived = nullptr;
             }
             ViewerFactory()->CloseAll();
         }

@@ -12,6 +12,9 @@
 #ifndef TOVIK_ARCHIVER_INSTALL_DIR
 #define TOVIK_ARCHIVER_INSTALL_DIR "/usr/local/lib/tovik/archivers"
 #endif
+#ifndef TOVIK_ARCHIVER_DIR_FROM_BIN
+#define TOVIK_ARCHIVER_DIR_FROM_BIN "../lib/tovik/archivers"
+#endif
 
 namespace tovik::platform {
 namespace {
@@ -149,8 +152,11 @@ std::vector<std::string> ArchiverSearchPath()
         }
     }
     std::string exe = ExecutableFolder();
-    if (!exe.empty())
+    if (!exe.empty()) {
         folders.push_back(exe + "/archivers");
+        // The install prefix as the program finds itself in it: <prefix>/bin/tovik.
+        folders.push_back(exe + "/" TOVIK_ARCHIVER_DIR_FROM_BIN);
+    }
     folders.push_back(TOVIK_ARCHIVER_INSTALL_DIR);
     return folders;
 }
