@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 
 #ifndef TOVIK_ARCHIVER_INSTALL_DIR
@@ -154,8 +155,9 @@ std::vector<std::string> ArchiverSearchPath()
     std::string exe = ExecutableFolder();
     if (!exe.empty()) {
         folders.push_back(exe + "/archivers");
-        // The install prefix as the program finds itself in it: <prefix>/bin/tovik.
-        folders.push_back(exe + "/" TOVIK_ARCHIVER_DIR_FROM_BIN);
+        // The install prefix as the program finds itself in it: <prefix>/bin/tovik. Written
+        // without "..", since the folder is shown to the user.
+        folders.push_back((std::filesystem::path(exe) / TOVIK_ARCHIVER_DIR_FROM_BIN).lexically_normal().string());
     }
     folders.push_back(TOVIK_ARCHIVER_INSTALL_DIR);
     return folders;

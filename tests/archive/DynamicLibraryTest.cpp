@@ -19,7 +19,7 @@ TEST(DynamicLibrary, SearchPathOrder)
     EXPECT_EQ(path[1], "/second");
     EXPECT_EQ(path[2], "/third");
     EXPECT_EQ(path[3], ExecutableFolder() + "/archivers");
-    EXPECT_EQ(path[4], ExecutableFolder() + "/../lib/tovik/archivers");
+    EXPECT_EQ(path[4], std::filesystem::path(ExecutableFolder()).parent_path().string() + "/lib/tovik/archivers");
     EXPECT_EQ(path[5], TOVIK_ARCHIVER_INSTALL_DIR_FOR_TESTS);
     ScopedEnv none("TOVIK_ARCHIVERS", nullptr);
     EXPECT_EQ(ArchiverSearchPath().size(), 3u);
