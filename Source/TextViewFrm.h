@@ -1,11 +1,14 @@
 // The text viewer window: shows an archive entry that was extracted into memory, decoded to
-// the display code page. Created per entry, given the entry and its bytes, shown modally
-// (exec) and freed.
+// the display code page, in the read-only syntax-coloured editor. Created per entry, given
+// the entry and its bytes, shown modally (exec) and freed.
 //
 //     TFrmTextView view(parent);
 //     view.SetEntry(item);   // caption, file type, size field
 //     view.SetText(bytes);   // decoding (automatic when "AutoDecode" is on)
 //     view.exec();
+//
+// Nothing done here changes the archive: save-as writes the shown (Shift_JIS) text to a file
+// the user names.
 #ifndef TOVIK_SOURCE_TEXTVIEWFRM_H
 #define TOVIK_SOURCE_TEXTVIEWFRM_H
 
@@ -13,15 +16,21 @@
 #include <QDialog>
 #include <QString>
 
-#include <memory>
 #include <string>
-#include <vector>
 
 class QAction;
+class QActionGroup;
+class QCheckBox;
 class QLabel;
-class QPlainTextEdit;
-class TLxTextFileConverter;
+class QLineEdit;
+class QMenuBar;
+class QRadioButton;
+class QToolBar;
+class TLxEditDocs;
+class TLxFormInfo;
 class TLxPackedItem;
+class TLxTextEditor;
+class TLxTextFileConverter;
 
 class TFrmTextView : public QDialog
 {
@@ -39,38 +48,72 @@ public:
     // shown as they are (as Shift_JIS, up to the first zero byte).
     void SetText(const QByteArray &bytes);
 
-    // Decodes RawText from the character set code into the shown lines, then tells the user
-    // which character set was decoded and shows its name in the status bar. False when the
-    // converter has no decoder for it (it has said so) or the code is unknown; the shown text
-    // stays then.
+    // Decodes RawText from the character set code into the editor's lines, then tells the
+    // user which character set was decoded and shows its name in the status bar. False when
+    // the converter has no decoder for it (it has said so) or the code is unknown; the shown
+    // text stays then.
     bool Decode(int code);
     // The detected character set code of RawText, or -1 when it is Shift_JIS already (which
     // also disables "自動変換").
     int AutoDetect();
 
-    // Opens the print preview of the shown lines, modally, and frees it when it closes.
-    void ActPrintExecute();
-
-    // The shown text as display (Shift_JIS) lines.
-    const std::vector<std::string> &Lines() const { return Lines_; }
-    // The file extension (without dot) that chooses the syntax colouring.
+    // The shown text as display (Shift_JIS) lines: the editor's document.
+    const TLxEditDocs &Lines() const;
+    // The file extension (without dot) of the entry's name, as given.
     QString FileExt() const { return FileExt_; }
+
+    // Writes the shown lines to fileName as Shift_JIS with CR LF; false (after the message)
+    // when the file cannot be written.
+    bool SaveLinesTo(const QString &fileName);
+    // The find dialog's request: the editor's search; true on a hit.
+    bool FindNext(const QString &text, bool down, bool wholeWord, bool matchCase);
 
     const TLxPackedItem *Entry = nullptr;
     QByteArray RawText;
 
-    QPlainTextEdit *LxTextEditor1 = nullptr;
+    TLxTextEditor *LxTextEditor1 = nullptr;
     QLabel *LxPanelSize = nullptr;    // the entry's size, "1,234,567"
     QLabel *LxPanelCharSet = nullptr; // the character set's name
+    QMenuBar *MainMenu1 = nullptr;
+    QToolBar *ToolBar1 = nullptr;
+    QAction *Action1 = nullptr;       // "閉じる"
+    QAction *ActSave = nullptr;       // "名前をつけて保存"
+    QAction *ActPreview = nullptr;    // "印刷": the print preview of the shown lines (Ctrl+P)
+    QAction *ActPrint = nullptr;      // the same action as ActPreview
     QAction *Action4 = nullptr;       // "自動変換"; disabled when the text is Shift_JIS already
-    QAction *ActPrint = nullptr;      // "印刷": the print preview of the shown lines (Ctrl+P)
+    QAction *ActFind = nullptr;       // "検索(&F)"
+    QAction *ActFileTypeC = nullptr;
+    QAction *ActFileTypePas = nullptr;
+    QAction *ActFileTypeJava = nullptr;
+    QAction *ActFileTypeOther = nullptr;
+    QActionGroup *FileTypeGroup = nullptr;
+    QDialog *FindDialog1 = nullptr;   // modeless
+    QLineEdit *FindText = nullptr;
+    QRadioButton *FindDown = nullptr;
+    QCheckBox *FindWholeWord = nullptr;
+    QCheckBox *FindMatchCase = nullptr;
     TLxTextFileConverter *LxTextFileConverter1 = nullptr; // owned by the window
+    TLxFormInfo *LxFormInfo1 = nullptr;
+
+    // Opens the print preview of the shown lines, modally, and frees it when it closes.
+    void ActPreviewExecute();
+    // Ticks the file type that matches the editor's language.
+    void ActFileTypeUpdate();
+    // A character-code menu item's tag (1-11) to its character set code; 0 for another tag.
+    static int CharSetCodeOfTag(int tag);
 
 private:
-    void ApplySettings();
-    void ShowLines();
+    void FormCreate();
+    void CreateActions();
+    void CreateMenus();
+    void CreateFindDialog();
+    void DeCodeClick(QAction *item);
+    void ActSaveExecute();
+    void ActFindExecute();
+    void FindDialog1Find();
+    void SetFileType(const char *ext);
+    void ShowBytesUnchanged();
 
-    std::vector<std::string> Lines_;
     QString FileExt_ = QStringLiteral("txt");
 };
 

@@ -534,6 +534,41 @@ void TLxEditDocs::TokenizeLine(TEditBasicParser &parser, std::string_view text, 
     }
 }
 
+void TLxEditDocs::TokenizeStyledRuns(TEditBasicParser &parser, std::string_view text, TEditTokenList &list)
+{
+    list.Clear();
+    parser.SetLine(text);
+    int end = 0;
+    TEditTokenItm *last = nullptr;
+    while (int kind = parser.NextToken()) {
+        TEditDrawProps props;
+        parser.GetTokenStyle(kind, props);
+        // Tabs keep their own tokens (they are drawn as marks); addresses stay whole tokens.
+        const bool alone = kind == tkTab || kind == tkURL || kind == tkMail;
+        if (last && !alone && last->Kind != tkTab && last->Kind != tkURL && last->Kind != tkMail &&
+            last->DrawProps.Styled == props.Styled && last->DrawProps.ForeColor == props.ForeColor &&
+            last->DrawProps.FontStyle == props.FontStyle) {
+            last->Length += parser.TokenLength();
+            last->Text.append(parser.TokenText());
+        } else {
+            last = list.Add();
+            last->Kind = static_cast<uint8_t>(kind);
+            last->Col = parser.TokenStart();
+            last->Length = parser.TokenLength();
+            last->Text.assign(parser.TokenText());
+            last->DrawProps = props;
+        }
+        end = parser.TokenStart() + parser.TokenLength();
+    }
+    if (end < static_cast<int>(text.size())) {
+        TEditTokenItm *t = list.Add();
+        t->Kind = tkOther;
+        t->Col = end;
+        t->Length = static_cast<int>(text.size()) - end;
+        t->Text.assign(text.substr(static_cast<size_t>(end)));
+    }
+}
+
 void TLxEditDocs::EnsureLineStates(int upTo)
 {
     upTo = std::min(upTo, Count() - 1);
@@ -583,9 +618,14 @@ void TLxEditDocs::RefreshViewLines(TEditViewInfo &view)
         if (!line)
             line = view.ViewLines.Add();
         line->Reset();
-        TokenizeLine(*parser, Get(i), line->Tokens);
-        for (TEditTokenItm &t : line->Tokens)
-            parser->GetTokenStyle(t.Kind, t.DrawProps);
+        const std::string &raw = Get(i);
+        if (raw.size() > kLongRow) {
+            TokenizeStyledRuns(*parser, raw, line->Tokens);
+        } else {
+            TokenizeLine(*parser, raw, line->Tokens);
+            for (TEditTokenItm &t : line->Tokens)
+                parser->GetTokenStyle(t.Kind, t.DrawProps);
+        }
         line->DocRow = i;
         line->InState = inState;
         line->LineState = endState;

@@ -100,6 +100,11 @@ public:
     // ---- tokenizing ----
     // Fills list from one line; kinds, raw columns, lengths and texts.
     static void TokenizeLine(TEditBasicParser &parser, std::string_view text, TEditTokenList &list);
+    // As TokenizeLine with draw properties, for rows too long to keep a token per word:
+    // neighbouring tokens drawn alike become one (tabs, web and mail addresses stay apart).
+    static void TokenizeStyledRuns(TEditBasicParser &parser, std::string_view text, TEditTokenList &list);
+    // Rows longer than this are tokenized for display in styled runs.
+    static constexpr size_t kLongRow = 16384;
     // Brings the line states up to date down to row upTo (one change notification).
     void EnsureLineStates(int upTo);
     // Tokenizes the view's rows on screen that need it, with their draw properties.

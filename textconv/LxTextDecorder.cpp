@@ -560,7 +560,12 @@ void TLxDecorderBase::LoadFromStream(std::istream &stream, TEditStringList *line
     LoadFromBytes(ReadWholeStream(stream), lines);
 }
 
-void TLxDecorderBase::LoadFromBytes(std::string_view text, TEditStringList *lines) { LoadLines(text, lines); }
+void TLxDecorderBase::LoadFromBytes(std::string_view text, TEditStringList *lines)
+{
+    // As every decoder: the text ends at its first zero byte.
+    const size_t nul = text.find('\0');
+    LoadLines(nul == std::string_view::npos ? text : text.substr(0, nul), lines);
+}
 
 // ---------------------------------------------------------------------------------------------
 

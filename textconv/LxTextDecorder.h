@@ -27,7 +27,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The Shift_JIS "decoder": the display code page already, so the bytes load unchanged.
+// The Shift_JIS "decoder": the display code page already, so the bytes load unchanged up to
+// their first zero byte, like the text the viewer shows without decoding: choosing Shift_JIS
+// from the menu shows the same text as the first load.
 class TLxDecorderBase {
 public:
     TLxDecorderBase(const std::string &fileName, bool bigEndian, bool hasBOM);

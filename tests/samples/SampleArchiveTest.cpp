@@ -8,7 +8,7 @@
 #include "platform/MessageBox.h"
 
 #include <QLabel>
-#include <QPlainTextEdit>
+#include "editor/EditDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -132,7 +132,8 @@ TEST_F(SampleArchiveTest, EveryTextReadsCorrectlyInTheViewer)
         TFrmTextView view;
         view.SetEntry(c.entry);
         view.SetText(QByteArray(buffer.data(), qsizetype(written)));
-        EXPECT_EQ(view.LxTextEditor1->toPlainText() + QLatin1Char('\n'), QString::fromStdString(Source(c.source)))
+        EXPECT_EQ(QString::fromStdString(Cp932ToUtf8(view.Lines().GetText())).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
+                  QString::fromStdString(Source(c.source)))
             << c.source;
         EXPECT_EQ(view.LxPanelCharSet->text(), QString::fromUtf8(c.charSet)) << c.source;
         EXPECT_EQ(notes.size(), c.noted ? 1 : 0) << c.source;

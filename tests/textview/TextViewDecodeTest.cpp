@@ -3,13 +3,14 @@
 #include "Source/LxPnArcDataClasses.h"
 #include "Source/LxPnGlobalState.h"
 #include "Source/TextViewFrm.h"
+#include "TextViewTestSupport.h"
+#include "editor/LxTextEditor.h"
 #include "platform/Cp932.h"
 #include "platform/MessageBox.h"
 
 #include <QAction>
 #include <QFile>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -92,7 +93,7 @@ TEST_F(TextViewDecodeTest, ShiftJisAndAsciiNeedNoDecoding)
         EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
         EXPECT_FALSE(view.Action4->isEnabled());
         EXPECT_EQ(view.LxPanelCharSet->text(), QStringLiteral("日本語(ShiftJIS)"));
-        EXPECT_EQ(view.LxTextEditor1->toPlainText(), text.endsWith(QLatin1Char('\n')) ? text.chopped(1) : text);
+        EXPECT_EQ(Shown(view), text.endsWith(QLatin1Char('\n')) ? text.chopped(1) : text);
     }
 }
 
@@ -110,7 +111,7 @@ TEST_F(TextViewDecodeTest, OtherEncodingsAreDetectedDecodedAndNoted)
         messages.clear();
         TFrmTextView view;
         view.SetText(Encode(c.text, c.encoding));
-        EXPECT_EQ(view.LxTextEditor1->toPlainText(), c.text) << c.encoding;
+        EXPECT_EQ(Shown(view), c.text) << c.encoding;
         ASSERT_EQ(messages.size(), 1) << c.encoding;
         EXPECT_EQ(messages[0], Note(QString::fromUtf8(c.name)));
         EXPECT_EQ(view.LxPanelCharSet->text(), QString::fromUtf8(c.name));
@@ -132,7 +133,7 @@ TEST_F(TextViewDecodeTest, WithoutAutoDecodeBytesStayUntilACodeIsChosen)
     EXPECT_EQ(view.LxPanelCharSet->text(), QStringLiteral("日本語(ShiftJIS)"));
 
     EXPECT_TRUE(view.Decode(-932));
-    EXPECT_EQ(view.LxTextEditor1->toPlainText(), kJapanese);
+    EXPECT_EQ(Shown(view), kJapanese);
     EXPECT_EQ(view.LxPanelCharSet->text(), QStringLiteral("日本語(EUC)"));
     ASSERT_EQ(messages.size(), 1);
 
@@ -141,7 +142,7 @@ TEST_F(TextViewDecodeTest, WithoutAutoDecodeBytesStayUntilACodeIsChosen)
     EXPECT_FALSE(view.Decode(65000));
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(messages[0], QStringLiteral("このファイルタイプは対応していません"));
-    EXPECT_EQ(view.LxTextEditor1->toPlainText(), kJapanese);
+    EXPECT_EQ(Shown(view), kJapanese);
     EXPECT_EQ(view.LxPanelCharSet->text(), QStringLiteral("日本語(EUC)"));
 
     // Shift_JIS chosen by hand reloads the bytes unchanged and still says so.
@@ -156,7 +157,7 @@ TEST_F(TextViewDecodeTest, WithoutSettingsStoreDetectionStillRuns)
 {
     TFrmTextView view;
     view.SetText(Encode(kJapanese, "EUC-JP"));
-    EXPECT_EQ(view.LxTextEditor1->toPlainText(), kJapanese);
+    EXPECT_EQ(Shown(view), kJapanese);
     EXPECT_EQ(messages.size(), 1);
 }
 
@@ -164,12 +165,12 @@ TEST_F(TextViewDecodeTest, EditorFontAndTabWidthComeFromTheSettings)
 {
     Settings("FontName=ＭＳ ゴシック\nFontSize=14\nTABWidth=8\n");
     TFrmTextView view;
-    const QFont font = view.LxTextEditor1->font();
+    const QFont font = view.LxTextEditor1->Painter()->Font();
     EXPECT_EQ(font.pointSize(), 14);
     const QString family = QFontInfo(font).family();
     EXPECT_TRUE(family.contains(QStringLiteral("IPAGothic")) || family.contains(QStringLiteral("Noto Sans Mono CJK")))
         << family.toStdString();
-    EXPECT_DOUBLE_EQ(view.LxTextEditor1->tabStopDistance(), 8 * QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')));
+    EXPECT_EQ(view.LxTextEditor1->Options()->DrawOption.TabIndents, 8);
 }
 
 } // namespace

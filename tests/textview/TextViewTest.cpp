@@ -1,11 +1,12 @@
 // The text viewer window: caption, file type, size field and the text it shows.
 #include "Source/LxPnArcDataClasses.h"
 #include "Source/TextViewFrm.h"
+#include "TextViewTestSupport.h"
+#include "editor/LxTextEditor.h"
 #include "platform/Cp932.h"
 
 #include <QAction>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -59,30 +60,30 @@ TEST(TextViewTest, ShiftJisTextIsShownReadOnlyWithItsLines)
     EXPECT_EQ(view.RawText, Bytes(sjis));
     const std::vector<std::string> expected = {Utf8ToCp932("一行目"), Utf8ToCp932("二行目 ソース\\表"), "third", "",
                                                "last"};
-    EXPECT_EQ(view.Lines(), expected);
-    EXPECT_EQ(view.LxTextEditor1->toPlainText(), QStringLiteral("一行目\n二行目 ソース\\表\nthird\n\nlast"));
-    EXPECT_TRUE(view.LxTextEditor1->isReadOnly());
+    EXPECT_EQ(LinesOf(view), expected);
+    EXPECT_EQ(Shown(view), QStringLiteral("一行目\n二行目 ソース\\表\nthird\n\nlast"));
+    EXPECT_TRUE(view.LxTextEditor1->Options()->DrawOption.Readonly);
 }
 
 TEST(TextViewTest, NothingAfterTheFirstZeroByteIsShown)
 {
     TFrmTextView view;
     view.SetText(QByteArray("text\nmore\0hidden\nlines", 22));
-    EXPECT_EQ(view.Lines(), (std::vector<std::string>{"text", "more"}));
+    EXPECT_EQ(LinesOf(view), (std::vector<std::string>{"text", "more"}));
     EXPECT_EQ(view.RawText.size(), 22); // the bytes themselves are kept whole
     view.SetText(QByteArray("\0abc", 4));
-    EXPECT_TRUE(view.Lines().empty());
-    EXPECT_TRUE(view.LxTextEditor1->toPlainText().isEmpty());
+    EXPECT_EQ(view.Lines().Count(), 0);
+    EXPECT_TRUE(Shown(view).isEmpty());
 }
 
 TEST(TextViewTest, JapaneseRendersInTheFixedJapaneseFont)
 {
     TFrmTextView view;
-    const QFontInfo info(view.LxTextEditor1->font());
+    const QFontInfo info(view.LxTextEditor1->Painter()->Font());
     EXPECT_TRUE(info.family().contains(QStringLiteral("IPAGothic")) ||
                 info.family().contains(QStringLiteral("Noto Sans Mono CJK")))
         << info.family().toStdString();
-    EXPECT_TRUE(QFontMetrics(view.LxTextEditor1->font()).inFont(QChar(0x3042)));
+    EXPECT_TRUE(QFontMetrics(view.LxTextEditor1->Painter()->Font()).inFont(QChar(0x3042)));
 }
 
 TEST(TextViewTest, RunsModally)
