@@ -190,8 +190,6 @@ TAppIniData::TAppIniData()
     g.Add("UseSound", false);
     g.Add("MsgSound", "");
     g.Add("ClkSound", "");
-    // The folder the last extraction went to.
-    g.Add("ExtractFolder", "");
 
     // Negative colours are system colours: 0xFF000000 plus the index.
     TAppSettingSection &e = *FEditor;

@@ -25,20 +25,6 @@ bool TPnViewer::CanOpenOnDisk() { return Form && Form->SelectedEntry(); }
 bool TPnViewer::CanShowDetails() { return Form && Form->IsIconStyle(); }
 bool TPnViewer::CanShowIcons() { return Form && !Form->IsIconStyle(); }
 
-bool TPnViewer::CanExtractTo() { return Form && Form->CanExtractTo(); }
-
-void TPnViewer::ExtractTo()
-{
-    if (Form)
-        Form->ExtractTo();
-}
-
-void TPnViewer::FocusFilter()
-{
-    if (Form)
-        Form->FocusFilter();
-}
-
 void TPnViewer::GoUp()
 {
     if (Form)
@@ -151,7 +137,7 @@ void TPnViewerFactory::CloseAll()
 }
 
 std::shared_ptr<IPnViewer> TPnViewerFactory::CreateViewer(QTabWidget *pageControl, QAction *memoryAction,
-                                                          QAction *diskAction, QAction *extractAction)
+                                                          QAction *diskAction)
 {
     if (!pageControl)
         return nullptr;
@@ -163,7 +149,7 @@ std::shared_ptr<IPnViewer> TPnViewerFactory::CreateViewer(QTabWidget *pageContro
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(form);
-    form->BindPopup(memoryAction, diskAction, extractAction);
+    form->BindPopup(memoryAction, diskAction);
     form->show();
     form->InitTab();
     pageControl->setCurrentIndex(index);

@@ -46,7 +46,7 @@ TEST_F(SettingsStoreTest, HoldsEveryKeyWithItsDefault)
     TAppIniData data;
     EXPECT_EQ(Keys(*data.General()),
               QStringList({"IsUseDefaultFolder", "WorkFolder", "FormPosLoad", "UseMRU", "MRUMax", "UseSound",
-                           "MsgSound", "ClkSound", "ExtractFolder"}));
+                           "MsgSound", "ClkSound"}));
     EXPECT_EQ(Keys(*data.Editor()),
               QStringList({"FontName", "FontSize", "ShowLinNo", "LinNoWidth", "LinNoBGColor", "LinNoFRColor",
                            "TextBGColor", "TextFRColor", "ShowCtrlCode", "CtrlCodeColor", "TABWidth", "TopMarg",
