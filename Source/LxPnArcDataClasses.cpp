@@ -37,9 +37,12 @@ std::string CRCTextOf(uint32_t CRC)
 
 namespace {
 
-// "##,###,##0", right-aligned in 10 characters; longer numbers are not cut.
+// "##,###,##0", right-aligned in 10 characters; longer numbers are not cut. An unknown size
+// (negative) is blank.
 int FormatSize(int64_t size, char *out /* at least 32 bytes */)
 {
+    if (size < 0)
+        return 0;
     char digits[24];
     uint64_t magnitude = size < 0 ? 0 - static_cast<uint64_t>(size) : static_cast<uint64_t>(size);
     int n = 0;
@@ -272,7 +275,9 @@ bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl)
             item->OriginalSize = info.OriginalSize;
             item->CompressedSize = info.CompressedSize;
             item->DateTime = info.DateTime;
-            item->RatioText = RatioTextOf(info.Ratio);
+            // A rate of an unknown size would be made up: it stays blank with the size.
+            if (info.OriginalSize >= 0 && info.CompressedSize >= 0)
+                item->RatioText = RatioTextOf(info.Ratio);
             item->AttrText = AttrTextOf(info.Attribute);
             item->CRCText = CRCTextOf(info.CRC);
         } while (wrapper->FindNext() == 0);

@@ -5,6 +5,7 @@
 #include "archive/LxArcImpl.h"
 #include "platform/Cp932.h"
 #include "platform/MessageBox.h"
+#include "platform/VisibleText.h"
 #include "platform/WorkFolder.h"
 #include "LxContextPopup.h"
 #include "LxListViewSorter.h"
@@ -44,6 +45,17 @@ std::shared_ptr<IPnViewer> g_CurrentViewer;
 std::function<void()> g_StateHook;
 
 QString FromCp932(std::string_view text) { return QString::fromStdU16String(tovik::platform::Cp932ToUtf16(text)); }
+
+// A stored name as the tree and the list show it: control characters (a newline, a tab, an
+// ESC in a hostile name) become their visible pictures instead of vanishing.
+QString NameFromCp932(std::string_view text)
+{
+    QString name = FromCp932(text);
+    for (QChar &c : name)
+        if (char32_t picture = tovik::platform::ControlPicture(c.unicode()))
+            c = QChar(static_cast<char16_t>(picture));
+    return name;
+}
 
 // A library's message: up to its first NUL, without leading and trailing blanks and control
 // characters.
@@ -247,7 +259,7 @@ QVariant TArcFileListModel::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
         if (role == Qt::ToolTipRole && column != 0)
             return QVariant();
-        return FromCp932(CellText(row, column));
+        return column == 0 ? NameFromCp932(CellText(row, column)) : FromCp932(CellText(row, column));
     case Qt::DecorationRole:
         if (column == 0 && FImages) {
             const int image = ImageIndex(row);
@@ -762,7 +774,7 @@ void TFormViewer::AddFolderNodes(TLxArcFolderList *folders, QTreeWidgetItem *par
     for (int i = 0; i < folders->Count(); ++i) {
         TLxArcFolderItem *folder = folders->Items(i);
         auto *node = new QTreeWidgetItem();
-        node->setText(0, FromCp932(folder->Name));
+        node->setText(0, NameFromCp932(folder->Name));
         node->setData(0, Qt::UserRole, QVariant::fromValue<void *>(folder->Data.get()));
         folder->Node = node;
         const bool hasSubFolders = folder->Data->Folders->Count() > 0;

@@ -401,7 +401,7 @@ ReadError LzhReader::extract(std::size_t index, const DataSink &sink)
     const Data &d = data_[index];
     // Links are never created.
     if (d.link)
-        return ReadError::Unsupported;
+        return ReadError::NotAFile;
     if (!d.hasData)
         return ReadError::None;
 
