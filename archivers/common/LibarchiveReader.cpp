@@ -670,8 +670,10 @@ bool LibarchiveReader::extractInOnePass(const std::string &path, const std::func
         if (score == 0 || score < best)
             continue;
         best = score;
-        // Links, devices and encrypted entries: the listing's extraction has the answer.
-        usable = archive_entry_hardlink(entry) == nullptr && type == AE_IFREG && !archive_entry_is_encrypted(entry);
+        // Links, devices, encrypted entries and files with hard links (in cpio the data may
+        // travel with a later link): the listing's extraction has the answer.
+        usable = archive_entry_hardlink(entry) == nullptr && type == AE_IFREG && !archive_entry_is_encrypted(entry) &&
+                 archive_entry_nlink(entry) <= 1;
         if (!usable)
             continue;
         restart();

@@ -11,6 +11,7 @@
 
 #include "archive/LxArcImpl.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <dirent.h>
@@ -142,8 +143,10 @@ int CatCommand(const Arguments &args)
         return Fail(path + ": 書庫を開けません (the library cannot be loaded)");
     if (inMemory && entry.originalSize >= 0 && entry.originalSize < kMemoryCap) {
         // One byte more than listed: an entry that holds more than its listing shows itself
-        // here and goes the folder's way, which takes whatever it holds.
-        const auto size = static_cast<std::size_t>(entry.originalSize) + 1;
+        // here and goes the folder's way, which takes whatever it holds. Never less than a
+        // message needs.
+        const auto listed = static_cast<std::size_t>(entry.originalSize);
+        const std::size_t size = std::max<std::size_t>(listed + 1, LX_ARC_OUTPUT_SIZE);
         MappedBuffer buffer(size);
         if (buffer.data == nullptr)
             return Fail(path + ": メモリが不足しています (out of memory)");
@@ -152,7 +155,7 @@ int CatCommand(const Arguments &args)
             buffer.data[size - 1] = '\0';
             return Fail(path + ": " + ToUtf8(buffer.data));
         }
-        if (written < size) {
+        if (written <= listed) {
             if (!WriteAll(STDOUT_FILENO, buffer.data, written))
                 return Fail("標準出力に書き込めません (cannot write to standard output)");
             return kExitOk;
