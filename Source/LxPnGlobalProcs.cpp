@@ -1,0 +1,29 @@
+#include "Source/LxPnGlobalProcs.h"
+
+#include "platform/Cp932.h"
+#include "platform/VisibleText.h"
+
+QString Cp932ToQString(std::string_view cp932)
+{
+    return QString::fromStdU16String(tovik::platform::Cp932ToUtf16(cp932));
+}
+
+QString NameToQString(std::string_view cp932)
+{
+    QString name = Cp932ToQString(cp932);
+    for (QChar &c : name)
+        if (char32_t picture = tovik::platform::ControlPicture(c.unicode()))
+            c = QChar(static_cast<char16_t>(picture));
+    return name;
+}
+
+QString LibraryMessageText(std::string_view buffer)
+{
+    const size_t end = std::min(buffer.find('\0'), buffer.size());
+    size_t first = 0, last = end;
+    while (first < last && static_cast<unsigned char>(buffer[first]) <= ' ')
+        ++first;
+    while (last > first && static_cast<unsigned char>(buffer[last - 1]) <= ' ')
+        --last;
+    return Cp932ToQString(buffer.substr(first, last - first));
+}
