@@ -144,12 +144,8 @@ void TLxArchiveBase::LoadArcLibrary()
 {
     *Procs = EntryProcs{};
     // Loading runs the library's initialisers: guard them like any other call.
-    const std::string file = LibraryName.find('/') != std::string::npos
-                                 ? LibraryName
-                                 : tovik::platform::FindArchiverFile(LibraryName);
     bool loaded = false;
-    if (!file.empty())
-        Guarded([&] { loaded = LibraryHandle.Load(file); });
+    Guarded([&] { loaded = LibraryHandle.LoadArchiver(LibraryName); });
     if (!loaded)
         return;
     EntryProcs &p = *Procs;

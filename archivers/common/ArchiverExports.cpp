@@ -233,6 +233,8 @@ int32_t Step(OpenArc *p, std::size_t from)
 
 } // namespace
 
+// The share of the original that the packed data takes (not the share saved), as the rate
+// column shows it; in 128 bits so that no pair of 64-bit sizes overflows.
 LX_WORD RatioOf(uint64_t original, uint64_t compressed)
 {
     if (original == 0 || !IsKnownSize(original) || !IsKnownSize(compressed))
@@ -246,36 +248,8 @@ bool MatchesPattern(std::string_view pattern, std::string_view name)
     return IsMatchAll(pattern) || WildcardMatch(pattern, name);
 }
 
-std::optional<std::size_t> FindEntry(const std::vector<EntryInfo> &entries, std::string_view name)
-{
-    if (name.empty())
-        return std::nullopt;
-    auto isFile = [](const EntryInfo &e) { return !e.name.empty() && e.name.back() != '/' && !(e.attribute & LX_FA_DIREC); };
-    // The last entry of a name wins, as when the archive is unpacked in order: a later member
-    // replaces an earlier one (a link followed by a file of the same name gives the file).
-    auto findLast = [&](auto matches) -> std::optional<std::size_t> {
-        for (std::size_t i = entries.size(); i-- > 0;)
-            if (isFile(entries[i]) && matches(entries[i]))
-                return i;
-        return std::nullopt;
-    };
-    if (auto exact = findLast([&](const EntryInfo &e) { return e.name == name; }))
-        return exact;
-    std::string wanted = NormalizeSeparators(name);
-    if (auto loose = findLast([&](const EntryInfo &e) { return NormalizeSeparators(e.name) == wanted; }))
-        return loose;
-    bool ascii = true;
-    for (unsigned char c : name)
-        ascii = ascii && c < 0x80;
-    if (!ascii && platform::IsValidUtf8(name)) {
-        std::string cp932 = NormalizeSeparators(platform::Utf8ToCp932(name));
-        return findLast([&](const EntryInfo &e) { return NormalizeSeparators(e.name) == cp932; });
-    }
-    return std::nullopt;
-}
-
-// How well a stored name answers a requested one, by the rules of FindEntry: 3 the same
-// bytes, 2 the same after separators are unified, 1 the same as the request in CP932, 0 no.
+// How well a stored name answers a requested one: 3 the same bytes, 2 the same after
+// separators are unified, 1 the same as the request (read as UTF-8) in CP932, 0 no.
 std::function<int(const std::string &)> EntryRanker(const std::string &name)
 {
     std::string wanted = NormalizeSeparators(name);
@@ -288,11 +262,36 @@ std::function<int(const std::string &)> EntryRanker(const std::string &name)
     return [name, wanted, cp932](const std::string &stored) {
         if (stored == name)
             return 3;
+        // Unifying separators keeps the length: most names are passed over without it.
+        if (stored.size() != wanted.size() && stored.size() != cp932.size())
+            return 0;
         std::string loose = NormalizeSeparators(stored);
         if (loose == wanted)
             return 2;
         return !cp932.empty() && loose == cp932 ? 1 : 0;
     };
+}
+
+std::optional<std::size_t> FindEntry(const std::vector<EntryInfo> &entries, std::string_view name)
+{
+    if (name.empty())
+        return std::nullopt;
+    // The last file of the best rank wins, as when the archive is unpacked in order: a later
+    // member replaces an earlier one (a link followed by a file of the same name gives the file).
+    const auto rank = EntryRanker(std::string(name));
+    std::optional<std::size_t> found;
+    int best = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const EntryInfo &e = entries[i];
+        if (e.name.empty() || e.name.back() == '/' || (e.attribute & LX_FA_DIREC))
+            continue;
+        const int score = rank(e.name);
+        if (score > 0 && score >= best) {
+            best = score;
+            found = i;
+        }
+    }
+    return found;
 }
 
 int32_t RunCommand(const LibraryInfo &info, LX_HWND, const char *cmdLine, char *output, LX_DWORD size)

@@ -357,6 +357,24 @@ ReadError ReadEntryData(archive *a, archive_entry *entry, const DataSink &sink)
     }
 }
 
+// The listed facts of the entry just read, under the stored name rawName.
+EntryInfo DescribeEntry(archive *a, archive_entry *entry, const std::string &rawName)
+{
+    EntryInfo info;
+    const mode_t type = archive_entry_filetype(entry);
+    info.name = EntryNameToCp932(rawName);
+    if (type == AE_IFDIR && (info.name.empty() || info.name.back() != '/'))
+        info.name += '/';
+    info.originalSize = type == AE_IFDIR ? 0 : DeclaredSize(entry);
+    info.sparse = archive_entry_sparse_count(entry) > 0;
+    if (archive_entry_mtime_is_set(entry))
+        UnixTimeToDos(archive_entry_mtime(entry), info.dosDate, info.dosTime);
+    info.attribute = AttributesOf(entry);
+    info.encrypted = archive_entry_is_encrypted(entry) != 0;
+    info.method = archive_format_name(a) != nullptr ? archive_format_name(a) : "";
+    return info;
+}
+
 } // namespace
 
 std::string EntryNameToCp932(std::string_view raw)
@@ -404,6 +422,23 @@ archive *LibarchiveReader::start(ReadError &error) const
     return OpenAt(profile_, path_.c_str(), base_, &error);
 }
 
+archive *LibarchiveReader::startListing(ReadError &error)
+{
+    base_ = 0;
+    if (profile_.plausible != nullptr && !profile_.plausible(path_.c_str())) {
+        struct stat st{};
+        error = stat(path_.c_str(), &st) != 0 ? ReadError::NotFound : ReadError::Corrupt;
+        return nullptr;
+    }
+    archive *a = start(error);
+    if (a == nullptr && profile_.embeddedStart != nullptr && error != ReadError::NotFound) {
+        base_ = profile_.embeddedStart(path_.c_str());
+        if (base_ > 0)
+            a = start(error);
+    }
+    return a;
+}
+
 ReadError LibarchiveReader::open(const std::string &path)
 {
     Utf8LocaleGuard locale;
@@ -413,17 +448,7 @@ ReadError LibarchiveReader::open(const std::string &path)
     dataSource_.clear();
     special_.clear();
     ReadError error = ReadError::None;
-    if (profile_.plausible != nullptr && !profile_.plausible(path.c_str())) {
-        struct stat st{};
-        return stat(path.c_str(), &st) != 0 ? ReadError::NotFound : ReadError::Corrupt;
-    }
-    base_ = 0;
-    ArchivePtr a(start(error));
-    if (a == nullptr && profile_.embeddedStart != nullptr && error != ReadError::NotFound) {
-        base_ = profile_.embeddedStart(path.c_str());
-        if (base_ > 0)
-            a.reset(start(error));
-    }
+    ArchivePtr a(startListing(error));
     if (a == nullptr)
         return error;
 
@@ -454,23 +479,12 @@ ReadError LibarchiveReader::open(const std::string &path)
         }
         if (entries_.size() >= kMaxEntries || nameBytes > kMaxNameBytes)
             return ReadError::OutOfMemory;
-        EntryInfo info;
-        std::string name = raw ? RawEntryName(path) : RawName(entry);
-        info.name = EntryNameToCp932(name);
-        if (archive_entry_filetype(entry) == AE_IFDIR && (info.name.empty() || info.name.back() != '/'))
-            info.name += '/';
+        EntryInfo info = DescribeEntry(a.get(), entry, raw ? RawEntryName(path) : RawName(entry));
         nameBytes += info.name.size();
-        mode_t type = archive_entry_filetype(entry);
-        info.originalSize = type == AE_IFDIR ? 0 : DeclaredSize(entry);
-        info.sparse = archive_entry_sparse_count(entry) > 0;
-        if (archive_entry_mtime_is_set(entry))
-            UnixTimeToDos(archive_entry_mtime(entry), info.dosDate, info.dosTime);
-        info.attribute = AttributesOf(entry);
-        info.encrypted = archive_entry_is_encrypted(entry) != 0;
-        info.method = archive_format_name(a.get()) != nullptr ? archive_format_name(a.get()) : "";
         info.readerData = entries_.size();
         const char *hardlink = archive_entry_hardlink(entry);
         hardlinkTargets.push_back(hardlink != nullptr ? hardlink : "");
+        const mode_t type = archive_entry_filetype(entry);
         special_.push_back(type == AE_IFLNK || type == AE_IFCHR || type == AE_IFBLK || type == AE_IFIFO ||
                            type == AE_IFSOCK);
         positions.push_back(archive_read_header_position(a.get()));

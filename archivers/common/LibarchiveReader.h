@@ -59,6 +59,9 @@ public:
     const ProbeResult &probe() const { return probe_; }
 
 private:
+    // Opens path_ for listing: refuses what the profile finds implausible and looks behind a
+    // program stub where the profile knows how (setting base_). Null on failure (error set).
+    archive *startListing(ReadError &error);
     // Opens a fresh reading archive on path_; null on failure (error set).
     archive *start(ReadError &error) const;
     // Points each hard link at the entry whose data it shares (dataSource_).
