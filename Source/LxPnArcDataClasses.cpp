@@ -59,9 +59,12 @@ int FormatGrouped(int64_t value, char *text)
     return len;
 }
 
-// "##,###,##0", right-aligned in 10 characters; longer numbers are not cut.
+// "##,###,##0", right-aligned in 10 characters; longer numbers are not cut. An unknown size
+// (negative) is blank.
 int FormatSize(int64_t size, char *out /* at least 32 bytes */)
 {
+    if (size < 0)
+        return 0;
     char text[32];
     const int len = FormatGrouped(size, text);
     const int pad = len < 10 ? 10 - len : 0;
@@ -285,7 +288,9 @@ bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl)
             item->OriginalSize = info.OriginalSize;
             item->CompressedSize = info.CompressedSize;
             item->DateTime = info.DateTime;
-            item->RatioText = RatioTextOf(info.Ratio);
+            // A rate of an unknown size would be made up: it stays blank with the size.
+            if (info.OriginalSize >= 0 && info.CompressedSize >= 0)
+                item->RatioText = RatioTextOf(info.Ratio);
             item->AttrText = AttrTextOf(info.Attribute);
             item->CRCText = CRCTextOf(info.CRC);
         } while (wrapper->FindNext() == 0);

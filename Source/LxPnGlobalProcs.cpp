@@ -1,10 +1,20 @@
 #include "Source/LxPnGlobalProcs.h"
 
 #include "platform/Cp932.h"
+#include "platform/VisibleText.h"
 
 QString Cp932ToQString(std::string_view cp932)
 {
     return QString::fromStdU16String(tovik::platform::Cp932ToUtf16(cp932));
+}
+
+QString NameToQString(std::string_view cp932)
+{
+    QString name = Cp932ToQString(cp932);
+    for (QChar &c : name)
+        if (char32_t picture = tovik::platform::ControlPicture(c.unicode()))
+            c = QChar(static_cast<char16_t>(picture));
+    return name;
 }
 
 QString LibraryMessageText(std::string_view buffer)

@@ -416,9 +416,12 @@ TEST_F(ViewerTest, MemoryExtractionShowsTextOrSaysWhyNot)
     EXPECT_GT(Count(QStringLiteral("clk.wav")), clicks);
 }
 
-TEST_F(ViewerTest, MemoryExtractionOfLibraryWithoutItSaysSo)
+// The CAB and 7z libraries of the build extract into memory, so their texts read in the
+// viewer like any other (a library without it keeps its refusal: see the wrapper tests).
+TEST_F(ViewerTest, MemoryExtractionReadsCabAndSevenZipEntries)
 {
     REQUIRE_LIBRARY("cab32.so");
+    REQUIRE_LIBRARY("7-zip32.so");
     const QString src = tmp.filePath(QStringLiteral("cabsrc"));
     WriteFile(src + QStringLiteral("/hello.txt"), "hello\r\n");
     const QString cab = tmp.filePath(QStringLiteral("x.cab"));
@@ -427,13 +430,20 @@ TEST_F(ViewerTest, MemoryExtractionOfLibraryWithoutItSaysSo)
     gcab.start(QStringLiteral("gcab"), {QStringLiteral("-c"), cab, QStringLiteral("hello.txt")});
     ASSERT_TRUE(gcab.waitForFinished(30000));
     ASSERT_EQ(gcab.exitCode(), 0);
-    OpenWindow({cab});
-    TFormViewer *form = Form(0);
-    ASSERT_NE(form, nullptr);
-    SelectRow(form, RowOf(form, "hello.txt"));
-    form->Viewer->OpenInMemory();
-    EXPECT_EQ(messages, QStringList{QStringLiteral("メモリ展開ができませんでした\n\n内容の閲覧はできません\n\n"
-                                                   "CAB32.DLLではメモリー展開がサポートされていません")});
+    const QString sevenZip = tmp.filePath(QStringLiteral("x.7z"));
+    QProcess zz;
+    zz.setWorkingDirectory(src);
+    zz.start(QStringLiteral("7zz"), {QStringLiteral("a"), QStringLiteral("-bd"), sevenZip, QStringLiteral("hello.txt")});
+    ASSERT_TRUE(zz.waitForFinished(30000));
+    ASSERT_EQ(zz.exitCode(), 0);
+    OpenWindow({cab, sevenZip});
+    for (int tab : {0, 1}) {
+        TFormViewer *form = Form(tab);
+        ASSERT_NE(form, nullptr);
+        SelectRow(form, RowOf(form, "hello.txt"));
+        EXPECT_EQ(CloseNextModal([&] { form->Viewer->OpenInMemory(); }), QStringLiteral("テキストビューア [hello.txt]"));
+    }
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(ViewerTest, DiskExtractionAsksThenExtractsFlatIntoThePrivateFolder)
@@ -614,6 +624,37 @@ TEST_F(ViewerTest, ProgramEndRemovesOnlyItsOwnExtractionFolder)
     run();
     EXPECT_TRUE(QFileInfo(dest).isSymLink());
     EXPECT_TRUE(QFileInfo::exists(target + QStringLiteral("/keep.txt")));
+}
+
+TEST_F(ViewerTest, ControlCharactersInNamesAreShownVisibly)
+{
+    REQUIRE_LIBRARY("tar32.so");
+    // Names no archiving tool refuses: a newline, a tab and an ESC, in a file and a folder.
+    const QString tar = tmp.filePath(QStringLiteral("controls.tar"));
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import io,sys,tarfile\n"
+                                 "t=tarfile.open(sys.argv[1],'w',format=tarfile.GNU_FORMAT)\n"
+                                 "for n in ['a\\nb.txt','tab\\there.txt','dir\\x1b[1m/esc.txt']:\n"
+                                 "  i=tarfile.TarInfo(n); i.size=2; t.addfile(i,io.BytesIO(b'hi'))\n"
+                                 "t.close()\n"),
+                  tar});
+    ASSERT_TRUE(python.waitForFinished(30000));
+    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    OpenWindow({tar});
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    QStringList shown;
+    for (int r = 0; r < form->ListModel->rowCount(); ++r)
+        shown << form->ListModel->data(form->ListModel->index(r, 0), Qt::DisplayRole).toString();
+    shown.sort();
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("a\u240Ab.txt"), QStringLiteral("dir\u241B[1m"),
+                                  QStringLiteral("tab\u2409here.txt")}));
+    const QAbstractItemModel *tree = form->TreeModel;
+    const QModelIndex root = tree->index(0, 0);
+    ASSERT_EQ(tree->rowCount(root), 1);
+    EXPECT_EQ(tree->index(0, 0, root).data().toString(), QStringLiteral("dir\u241B[1m"));
 }
 
 } // namespace
