@@ -5,6 +5,7 @@
 #include "Preview/Source/LxPreviewSections.h"
 #include "Preview/Source/LxPrinters.h"
 #include "Preview/Source/LxTextPrev.h"
+#include "BasicControls/Source/LxFormInfo.h"
 #include "Source/LxPnGlobalState.h"
 #include "editor/EditFuncs.h"
 #include "platform/Cp932.h"
@@ -142,6 +143,10 @@ TFormPreview::TFormPreview(QWidget *parent) : QDialog(parent)
     layout->addWidget(ToolBar1);
     layout->addWidget(LxTextPrev1, 1);
     resize(720, 820);
+    setObjectName(QStringLiteral("FormPreview"));
+    LxFormInfo1 = new TLxFormInfo(this);
+    if (TAppIniData *ini = AppIniData())
+        LxFormInfo1->SetActive(ini->ReadBool(QStringLiteral("General"), QStringLiteral("FormPosLoad")));
 
     LxTextPrev1->OnPageChange = [this](TLxCustomTextPrev *, int, int) { UpdatePageInfo(); };
     LxTextPrev1->OnPageCountChange = [this](TLxCustomTextPrev *, int) { UpdatePageInfo(); };
