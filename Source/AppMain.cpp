@@ -1,5 +1,6 @@
 #include "Source/AppMain.h"
 
+#include "Source/LxPnGlobalProcs.h"
 #include "Source/LxPnGlobalState.h"
 #include "Source/MainFrm.h"
 #include "platform/Fonts.h"
@@ -41,6 +42,7 @@ int RunApplication(int argc, char *argv[], const std::function<void(TFormMain &)
     QApplication::setApplicationName(QStringLiteral("tovik"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tovik"));
     tovik::platform::RegisterFontSubstitutes();
+    InstallToolkitTranslations();
     ChooseIconTheme();
 
     std::unique_ptr<TAppGlobalState> state;

@@ -267,9 +267,13 @@ bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl)
                 folderPart = std::string_view(P).substr(0, split);
                 leaf = std::string_view(P).substr(split + 1);
             }
-            // A directory record ("dir/") adds nothing.
-            if (leaf.empty())
+            // A directory record ("dir/") adds no entry, but its folder shows even when no
+            // entry lies in it (an empty folder).
+            if (leaf.empty()) {
+                if (!folderPart.empty())
+                    FindOrCreateFolder(rootFolders, folderPart);
                 continue;
+            }
             TLxPackedList *target = rootEntries;
             if (!folderPart.empty()) {
                 TLxArcFolderItem *folder = FindOrCreateFolder(rootFolders, folderPart);

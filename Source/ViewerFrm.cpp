@@ -15,7 +15,9 @@
 #include <QHeaderView>
 #include <QListView>
 #include <QMenu>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStyle>
@@ -71,6 +73,35 @@ private:
     QIcon FImages[4];
 };
 
+// Icon-view cells: the picture above its name. A file name has no blanks to break at, so
+// the name wraps anywhere, onto up to three lines before it is cut.
+class TIconCellDelegate : public QStyledItemDelegate
+{
+public:
+    static constexpr int IconSize = 32;
+    static constexpr int Lines = 3;
+
+    explicit TIconCellDelegate(QListView *view) : QStyledItemDelegate(view)
+    {
+        const QFontMetrics metrics(view->font());
+        FCell = QSize(104, IconSize + Lines * metrics.lineSpacing() + 10);
+    }
+    QSize CellSize() const { return FCell; }
+
+    QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override { return FCell; }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->features |= QStyleOptionViewItem::WrapText;
+        option->textElideMode = Qt::ElideMiddle;
+    }
+
+private:
+    QSize FCell;
+};
+
 } // namespace
 
 TFormViewer::TFormViewer(QWidget *parent)
@@ -112,6 +143,11 @@ void TFormViewer::CreateTree()
     TreeArcFile->setIndentation(20);
     TreeArcFile->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeArcFile->setUniformRowHeights(true);
+    // The one column is as wide as its deepest shown folder, so that deep trees scroll
+    // sideways instead of drawing past the edge.
+    TreeArcFile->header()->setStretchLastSection(false);
+    TreeArcFile->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    TreeArcFile->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     TreeArcFile->viewport()->installEventFilter(this);
     TreeArcFile->installEventFilter(this);
 
@@ -124,6 +160,9 @@ void TFormViewer::CreateTree()
                                                           ImageList2[0]));
     QObject::connect(TreeArcFile->selectionModel(), &QItemSelectionModel::currentChanged, this,
                      [this](const QModelIndex &current) { TreeArcFileChange(current); });
+    // The column takes its new width only after the branch has opened and been laid out.
+    QObject::connect(TreeArcFile->header(), &QHeaderView::sectionResized, this,
+                     [this] { ScrollTreeTo(TreeArcFile->currentIndex()); });
 }
 
 void TFormViewer::CreateList()
@@ -148,9 +187,13 @@ void TFormViewer::CreateList()
     QHeaderView *header = ListFileView->header();
     header->setStretchLastSection(true);
     header->setSectionsMovable(false);
-    // A caption wider than its column at this font (the Japanese ones are) widens it.
+    // A caption wider than its column at this font (the Japanese ones are) widens it, and
+    // the rate column fits its widest text.
     for (int c = 0; c < 8; ++c)
         header->resizeSection(c, std::max(widths[c], header->sectionSizeHint(c)));
+    const int rateText = ListFileView->fontMetrics().horizontalAdvance(QStringLiteral("100.0%")) +
+                         2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ListFileView) + 1) + 8;
+    header->resizeSection(3, std::max(header->sectionSize(3), rateText));
     FListStack->addWidget(ListFileView);
 
     IconFileView = new QListView(FListStack);
@@ -158,8 +201,10 @@ void TFormViewer::CreateList()
     IconFileView->setModel(ListModel);
     IconFileView->setSelectionModel(ListFileView->selectionModel());
     IconFileView->setViewMode(QListView::IconMode);
-    IconFileView->setIconSize(QSize(32, 32));
-    IconFileView->setGridSize(QSize(112, 76));
+    auto *cells = new TIconCellDelegate(IconFileView);
+    IconFileView->setItemDelegate(cells);
+    IconFileView->setIconSize(QSize(TIconCellDelegate::IconSize, TIconCellDelegate::IconSize));
+    IconFileView->setGridSize(cells->CellSize() + QSize(8, 6));
     IconFileView->setResizeMode(QListView::Adjust);
     IconFileView->setMovement(QListView::Static);
     IconFileView->setUniformItemSizes(true);
@@ -296,12 +341,32 @@ void TFormViewer::FillList(TLxArcFolderData *folder)
     NotifyStateChanged();
 }
 
+void TFormViewer::ScrollTreeTo(const QModelIndex &node)
+{
+    // The view scrolls rows into sight but not their indentation: a deep folder is brought
+    // into sight sideways here, once the column has taken its new width.
+    const QPersistentModelIndex target(node);
+    QTimer::singleShot(0, this, [this, target] {
+        if (!target.isValid())
+            return;
+        QScrollBar *bar = TreeArcFile->horizontalScrollBar();
+        const QRect rect = TreeArcFile->visualRect(target);
+        const int width = TreeArcFile->viewport()->width();
+        const int margin = TreeArcFile->indentation();
+        if (rect.left() < 0)
+            bar->setValue(bar->value() + rect.left() - margin);
+        else if (rect.left() + std::min(rect.width(), width / 2) > width)
+            bar->setValue(bar->value() + rect.left() - margin);
+    });
+}
+
 void TFormViewer::TreeArcFileChange(const QModelIndex &node)
 {
     if (TLxArcFolderItem *folder = TreeModel->FolderAt(node)) {
         // The tree opens the branch it selects.
         if (TreeModel->hasChildren(node) && !TreeArcFile->isExpanded(node))
             TreeArcFile->expand(node);
+        ScrollTreeTo(node);
         FillList(folder->Data.get());
         PlayUISound(2);
     }
@@ -347,6 +412,32 @@ void TFormViewer::ListFileViewDblClick()
     if (tools) {
         PlayUISound(2);
         tools->OpenInMemory();
+    }
+}
+
+bool TFormViewer::ListKeyPress(QObject *watched, QKeyEvent *event)
+{
+    if (event->modifiers() & ~Qt::KeypadModifier)
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Backspace:
+        GoUp();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        if (watched == TreeArcFile)
+            return false;
+        // Enter does what a double-click does: a folder row is entered, a file row is read
+        // in the text viewer.
+        const int row = SelectedRow();
+        if (TLxArcFolderItem *folder = ListModel->FolderAt(row))
+            SelectFolder(folder);
+        else if (ListModel->EntryAt(row))
+            ListFileViewDblClick();
+        return row >= 0;
+    }
+    default:
+        return false;
     }
 }
 
@@ -438,6 +529,11 @@ bool TFormViewer::eventFilter(QObject *watched, QEvent *event)
         }
         break;
     }
+    case QEvent::KeyPress:
+        if ((watched == ListFileView || watched == IconFileView || watched == TreeArcFile) &&
+            ListKeyPress(watched, static_cast<QKeyEvent *>(event)))
+            return true;
+        break;
     case QEvent::MouseButtonPress:
         if (watched == ListFileView->viewport() || watched == IconFileView->viewport())
             FPressedFolder = ListModel->Folder();

@@ -16,6 +16,7 @@
 #include <memory>
 
 class QAction;
+class QKeyEvent;
 class QListView;
 class QMenu;
 class QModelIndex;
@@ -83,9 +84,13 @@ private:
     void BuildTree();
     void FillList(TLxArcFolderData *folder);
     void TreeArcFileChange(const QModelIndex &node);
+    // Scrolls the tree sideways so that node's caption is in sight.
+    void ScrollTreeTo(const QModelIndex &node);
     void TreeArcFileMouseUp(Qt::MouseButton button, const QPoint &pos);
     void ListFileViewChange(int row);
     void ListFileViewDblClick();
+    // Enter and Backspace in the tree and the list; true when the key was used.
+    bool ListKeyPress(QObject *watched, QKeyEvent *event);
     void ListSelectionChanged();
     void FormActivate();
     void FormDeactivate();
