@@ -1,5 +1,6 @@
 #include "Source/AppMain.h"
 
+#include "Source/ArchiveTask.h"
 #include "Source/LxPnGlobalProcs.h"
 #include "Source/LxPnGlobalState.h"
 #include "Source/MainFrm.h"
@@ -63,6 +64,8 @@ int RunApplication(int argc, char *argv[], const std::function<void(TFormMain &)
             shown(window);
         result = app.exec();
     }
+    // Work cancelled at closing may still be ending inside a library.
+    WaitForArchiveTasks();
     // Whatever was extracted for outside applications goes with the program.
     RemoveExtractFolder();
     return result;

@@ -236,7 +236,7 @@ TLxArcFolderItem *FindOrCreateFolder(TLxArcFolderList *Folders, std::string_view
 
 } // namespace
 
-bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl)
+bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl, TLoadMonitor *Monitor)
 {
     Clear();
     TArcInfoList &registry = Impl.Registry();
@@ -256,6 +256,11 @@ bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl)
     TIndivisualInfoEX info;
     if (wrapper->FindFirst() == 0) {
         do {
+            if (Monitor) {
+                if (Monitor->Cancelled())
+                    break;
+                Monitor->SetProgress(EntryCount);
+            }
             ++EntryCount;
             wrapper->ReadEntryInfo(info);
             const std::string &P = info.FileName;
@@ -295,5 +300,9 @@ bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl)
         } while (wrapper->FindNext() == 0);
     }
     wrapper->CloseArchive();
+    if (Monitor && Monitor->Cancelled()) {
+        Clear();
+        return false;
+    }
     return true;
 }

@@ -1,6 +1,7 @@
 #include "MainFrm.h"
 
 #include "Source/ArcInfoFrm.h"
+#include "Source/ArchiveTask.h"
 #include "Source/LxPnGlobalState.h"
 #include "Source/VersionInfoFrm.h"
 #include "Source/LxPnViewer.h"
@@ -11,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -21,6 +23,7 @@
 #include <QPainter>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -347,6 +350,19 @@ void TFormMain::DoOpenFile(const QString &Name)
     }
     // The new tab is the one the commands act on.
     viewer->Activate();
+}
+
+void TFormMain::closeEvent(QCloseEvent *event)
+{
+    // A tab waiting for a listing or an extraction is inside its own wait: those waits end
+    // first (cancelled), and the window closes right after.
+    if (WaitingArchiveTasks() > 0) {
+        CancelWaitingArchiveTasks();
+        event->ignore();
+        QTimer::singleShot(0, this, [this] { close(); });
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void TFormMain::dragEnterEvent(QDragEnterEvent *event)

@@ -1,6 +1,7 @@
 #include "Source/TextViewFrm.h"
 
 #include "Source/LxPnArcDataClasses.h"
+#include "Source/LxPnGlobalDef.h"
 #include "Source/LxPnGlobalProcs.h"
 #include "Source/LxPnGlobalState.h"
 #include "editor/EditTypes.h"
@@ -81,8 +82,10 @@ TFrmTextView::TFrmTextView(QWidget *parent)
     LxPanelSize->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     LxPanelCharSet = new QLabel(QStringLiteral("日本語(ShiftJIS)"), status);
     LxPanelCharSet->setFixedWidth(kCharSetPanelWidth);
+    LxPanelNote = new QLabel(status);
     status->addWidget(LxPanelSize);
     status->addWidget(LxPanelCharSet);
+    status->addWidget(LxPanelNote, 1);
 
     Action4 = new QAction(QStringLiteral("自動変換"), this);
     LxTextFileConverter1 = new TLxTextFileConverter(this);
@@ -130,6 +133,9 @@ void TFrmTextView::SetEntry(const TLxPackedItem *entry)
 void TFrmTextView::SetText(const QByteArray &bytes)
 {
     RawText = bytes;
+    // Memory extraction stops at the first 1,000,000 bytes of a larger entry: say so.
+    const bool cut = Entry && (Entry->OriginalSize > bytes.size() || Entry->OriginalSize < 0);
+    LxPanelNote->setText(cut ? QString::fromUtf8(usertext::ShownCut) : QString());
     const TAppIniData *ini = AppIniData();
     // Without a settings store the key's default holds: decode automatically.
     const bool autoDecode = !ini || ini->ReadBool(QStringLiteral("Editor"), QStringLiteral("AutoDecode"));

@@ -59,6 +59,7 @@ public:
     QPlainTextEdit *LxTextEditor1 = nullptr;
     QLabel *LxPanelSize = nullptr;    // the entry's size, "1,234,567"
     QLabel *LxPanelCharSet = nullptr; // the character set's name
+    QLabel *LxPanelNote = nullptr;    // says when the entry is shown cut
     QAction *Action4 = nullptr;       // "自動変換"; disabled when the text is Shift_JIS already
     TLxTextFileConverter *LxTextFileConverter1 = nullptr; // owned by the window
 

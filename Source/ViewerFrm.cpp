@@ -2,6 +2,8 @@
 
 #include "Source/ArcFileListModel.h"
 #include "Source/ArcFolderTreeModel.h"
+#include "Source/LxPnGlobalDef.h"
+#include "Source/LxPnGlobalProcs.h"
 #include "Source/LxPnGlobalState.h"
 #include "Source/LxPnViewer.h"
 #include "archive/LxArcImpl.h"
@@ -12,12 +14,19 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QListView>
 #include <QMenu>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStyle>
@@ -118,6 +127,9 @@ TFormViewer::TFormViewer(QWidget *parent)
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    CreateNoticeBar();
+    layout->addWidget(NoticeBar);
     Splitter1 = new QSplitter(Qt::Horizontal, this);
     layout->addWidget(Splitter1);
     CreateTree();
@@ -130,6 +142,84 @@ TFormViewer::TFormViewer(QWidget *parent)
     Splitter1->setChildrenCollapsible(false);
 
     PopupMenu1 = new QMenu(this);
+}
+
+void TFormViewer::CreateNoticeBar()
+{
+    // A strip above tree and list: what went wrong with the archive, or how far a long
+    // listing has come. Not modal: the tab stays usable beneath it.
+    NoticeBar = new QFrame(this);
+    NoticeBar->setObjectName(QStringLiteral("NoticeBar"));
+    NoticeBar->setFrameShape(QFrame::StyledPanel);
+    NoticeBar->setAutoFillBackground(true);
+    QPalette palette = NoticeBar->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::ToolTipBase));
+    palette.setColor(QPalette::WindowText, palette.color(QPalette::ToolTipText));
+    NoticeBar->setPalette(palette);
+    auto *row = new QHBoxLayout(NoticeBar);
+    row->setContentsMargins(8, 4, 8, 4);
+    FNoticeIcon = new QLabel(NoticeBar);
+    const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize);
+    FNoticeIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize, iconSize));
+    NoticeText = new QLabel(NoticeBar);
+    NoticeText->setObjectName(QStringLiteral("NoticeText"));
+    NoticeText->setTextFormat(Qt::PlainText);
+    NoticeText->setWordWrap(true);
+    CancelButton = new QPushButton(QStringLiteral("中止"), NoticeBar);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    QObject::connect(CancelButton, &QPushButton::clicked, this, [this] { CancelTask(); });
+    FCancelKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    FCancelKey->setContext(Qt::WindowShortcut);
+    FCancelKey->setEnabled(false);
+    QObject::connect(FCancelKey, &QShortcut::activated, this, [this] { CancelTask(); });
+    row->addWidget(FNoticeIcon);
+    row->addWidget(NoticeText, 1);
+    row->addWidget(CancelButton);
+    NoticeBar->hide();
+}
+
+TArchiveTaskEnd TFormViewer::RunTask(std::function<void(TArchiveTaskControl &)> work, const QString &caption,
+                                      bool counted)
+{
+    const QPointer<TFormViewer> self(this);
+    TArchiveTaskView view;
+    view.Slow = [this, self, caption] {
+        if (!self)
+            return;
+        FNoticeIcon->hide();
+        NoticeText->setText(caption);
+        CancelButton->show();
+        NoticeBar->show();
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+        FSlowCursor = true;
+    };
+    view.Progress = [this, self, caption, counted](int32_t entries) {
+        if (self && counted)
+            NoticeText->setText(caption + QStringLiteral("  ") + QString::fromStdString(GroupedNumberText(entries)) +
+                                QStringLiteral(" 件"));
+    };
+    FCancelKey->setEnabled(true);
+    const TArchiveTaskEnd end = RunArchiveTask(std::move(work), view, [this](TArchiveTaskHandle task) { FTask = task; });
+    if (!self)
+        return TArchiveTaskEnd::Cancelled;
+    FTask = TArchiveTaskHandle();
+    FCancelKey->setEnabled(false);
+    if (FSlowCursor) {
+        QGuiApplication::restoreOverrideCursor();
+        FSlowCursor = false;
+    }
+    CancelButton->hide();
+    NoticeBar->hide();
+    return end;
+}
+
+void TFormViewer::ShowNotice(const QString &reason)
+{
+    CancelButton->hide();
+    NoticeText->setText(QString::fromUtf8(usertext::ArchiveNotOpened) + QStringLiteral("（") + reason +
+                        QStringLiteral("）"));
+    FNoticeIcon->show();
+    NoticeBar->show();
 }
 
 void TFormViewer::CreateTree()
@@ -272,9 +362,9 @@ void TFormViewer::BindPopup(QAction *memoryAction, QAction *diskAction)
 
 void TFormViewer::InitTab()
 {
-    FArcImpl = std::make_unique<TLxArcImpl>();
-    FArcImpl->Registry().ProbeAll();
-    FArcData = std::make_unique<TLxArcData>();
+    // The libraries are probed by the listing, off the window's thread.
+    FArcImpl = std::make_shared<TLxArcImpl>();
+    FArcData = std::make_shared<TLxArcData>();
 }
 
 void TFormViewer::LoadArchive(const QString &Path)
@@ -282,13 +372,48 @@ void TFormViewer::LoadArchive(const QString &Path)
     if (!FArcImpl || !FArcData)
         return;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    FArcImpl->SetFileName(QFile::encodeName(Path).toStdString());
-    if (FArcImpl->Registry().CurrentClass()) {
-        FArcData->LoadFromArchive(nullptr, *FArcImpl);
+    const QPointer<TFormViewer> self(this);
+    // The listing works on its own copies: the tab may close, or the user cancel, before it
+    // ends, and then what it made is dropped.
+    struct Outcome {
+        bool Chosen = false;
+        bool Opened = false;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    auto data = std::make_shared<TLxArcData>();
+    const std::string path = QFile::encodeName(Path).toStdString();
+    const TArchiveTaskEnd end = RunTask(
+        [impl = FArcImpl, data, outcome, path](TArchiveTaskControl &task) {
+            impl->Registry().ProbeAll();
+            impl->SetFileName(path);
+            outcome->Chosen = impl->Registry().CurrentClass() != nullptr;
+            if (outcome->Chosen && !task.Cancelled())
+                outcome->Opened = data->LoadFromArchive(nullptr, *impl, &task);
+        },
+        QString::fromUtf8(usertext::Listing), true);
+    if (!self) {
+        QGuiApplication::restoreOverrideCursor();
+        return;
+    }
+    if (end == TArchiveTaskEnd::Cancelled) {
+        // As after a failed open: the archive's name alone, and why.
+        FArcData = std::make_shared<TLxArcData>();
+        const size_t slash = path.rfind('/');
+        FArcData->Name = slash == std::string::npos ? path : path.substr(slash + 1);
+        FArcData->Path = path;
         BuildTree();
         QGuiApplication::restoreOverrideCursor();
+        ShowNotice(QString::fromUtf8(usertext::ReasonCancelled));
+    } else if (outcome->Chosen) {
+        FArcData = data;
+        BuildTree();
+        QGuiApplication::restoreOverrideCursor();
+        // The tab shows the archive's name and nothing in it: say why, inside the tab.
+        if (!outcome->Opened)
+            ShowNotice(QString::fromUtf8(QFileInfo(Path).isReadable() ? usertext::ReasonNoLibrary
+                                                                     : usertext::ReasonNotReadable));
     } else {
-        ShowMessage(this, QStringLiteral("この形式には対応していません"));
+        ShowMessage(this, Cp932ToQString(UnsupportedFormatMessage()));
         if (Viewer)
             Viewer->Close();
         QGuiApplication::restoreOverrideCursor();
@@ -316,6 +441,7 @@ void TFormViewer::SetTabCaption()
 void TFormViewer::FormClose()
 {
     FClosing = true;
+    CancelTask();
     ListModel->SetFolder(nullptr, nullptr, nullptr);
     TreeModel->SetArcData(nullptr);
     FArcData.reset();

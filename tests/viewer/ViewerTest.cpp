@@ -21,6 +21,8 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QFrame>
+#include <QLabel>
 #include <QScrollBar>
 #include <QFile>
 #include <QHeaderView>
@@ -751,6 +753,122 @@ TEST_F(ViewerTest, ColumnsCaptionsAndButtonsShowWhatTheyHold)
     const qint64 disabled = ink(icon.pixmap(QSize(24, 24), QIcon::Disabled).toImage());
     EXPECT_FALSE(window->ActUpper->isEnabled());
     EXPECT_LT(disabled * 2, enabled);
+}
+
+// A ZIP of count small stored entries, written with Python's zipfile (fast for many entries).
+QString MakeManyEntryZip(const QString &path, int count)
+{
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import sys, zipfile\n"
+                                 "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                 "    for i in range(int(sys.argv[2])):\n"
+                                 "        z.writestr('dir%03d/entry-with-a-long-name-%06d.txt' % (i % 500, i), b'x')\n"),
+                  path, QString::number(count)});
+    EXPECT_TRUE(python.waitForFinished(120000));
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    return path;
+}
+
+TEST_F(ViewerTest, LongListingShowsProgressAndCanBeCancelled)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    const QString archive = MakeManyEntryZip(tmp.filePath(QStringLiteral("many.zip")), 150000);
+    OpenWindow({});
+
+    // The window goes on answering while the archive is listed; after a moment the tab
+    // shows how many entries it has read, and the listing can be cancelled.
+    QString shown;
+    int ticks = 0;
+    QTimer watch;
+    watch.setInterval(50);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        ++ticks;
+        TFormViewer *form = window->PageControl1->count() ? Form(0) : nullptr;
+        if (form && shown.isEmpty() && form->NoticeBar->isVisible() && form->CancelButton->isVisible() &&
+            form->NoticeText->text().contains(QStringLiteral("件"))) {
+            shown = form->NoticeText->text();
+            QTest::keyClick(form, Qt::Key_Escape);
+        }
+    });
+    watch.start();
+    window->OpenFiles({archive});
+    watch.stop();
+    EXPECT_GT(ticks, 3);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("書庫を読んでいます…"))) << shown.toStdString();
+    // Cancelled, the tab is as after a failed open: the archive's name only, and why.
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->TreeModel->rowCount(form->TreeModel->index(0, 0)), 0);
+    EXPECT_EQ(form->CurrentFolderCaption(), QStringLiteral("many.zip"));
+    EXPECT_EQ(form->ListModel->rowCount(), 0);
+    EXPECT_TRUE(form->NoticeBar->isVisible());
+    EXPECT_EQ(form->NoticeText->text(), QStringLiteral("書庫を開けませんでした（読み込みを中止しました）"));
+    EXPECT_FALSE(form->CancelButton->isVisible());
+    EXPECT_TRUE(messages.isEmpty());
+
+    // Not cancelled, the same archive lists in full while the window keeps answering.
+    ticks = 0;
+    watch.start();
+    form->Viewer->Close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->PageControl1->count() == 0; }));
+    window->OpenFiles({archive});
+    watch.stop();
+    form = Form(0);
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->ArcData()->EntryCount, 150000);
+    EXPECT_EQ(form->TreeModel->rowCount(form->TreeModel->index(0, 0)), 500);
+    EXPECT_FALSE(form->NoticeBar->isVisible());
+    EXPECT_GT(ticks, 3);
+}
+
+TEST_F(ViewerTest, FailedOpensSayWhyInsideTheTab)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    const QString missing = tmp.filePath(QStringLiteral("gone.zip"));
+    const QString fake = tmp.filePath(QStringLiteral("notes.zip"));
+    WriteFile(fake, "this is plain text, not a zip archive\n");
+    OpenWindow({missing, fake});
+    ASSERT_EQ(window->PageControl1->count(), 2);
+    EXPECT_TRUE(messages.isEmpty());   // no message box: the tab says it
+    EXPECT_TRUE(Form(0)->NoticeBar->isVisible());
+    EXPECT_EQ(Form(0)->NoticeText->text(), QStringLiteral("書庫を開けませんでした（ファイルがありません）"));
+    EXPECT_EQ(Form(1)->NoticeText->text(), QStringLiteral("書庫を開けませんでした（どのライブラリでも読めませんでした）"));
+    EXPECT_EQ(Form(1)->CurrentFolderCaption(), QStringLiteral("notes.zip"));
+    // A tab that opened has nothing to say.
+    window->OpenFiles({MakeSampleZip()});
+    EXPECT_FALSE(Form(2)->NoticeBar->isVisible());
+}
+
+TEST_F(ViewerTest, EntryShownCutSaysSoInTheTextViewer)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    QByteArray big(1200000, 'a');
+    for (int i = 0; i < big.size(); i += 60)
+        big[i] = '\n';
+    OpenWindow({MakeZip(QStringLiteral("big.zip"), {{QStringLiteral("big.txt"), big}, {QStringLiteral("small.txt"), "s"}})});
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    QString note;
+    auto open = [&](const char *name) {
+        SelectRow(form, RowOf(form, name));
+        note = QStringLiteral("-");
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto *view = qobject_cast<TFrmTextView *>(QApplication::activeModalWidget())) {
+                note = view->LxPanelNote->text();
+                view->reject();
+            }
+        });
+        poll.start();
+        form->Viewer->OpenInMemory();
+    };
+    open("big.txt");
+    EXPECT_EQ(note, QStringLiteral("先頭 1,000,000 バイトのみ表示"));
+    open("small.txt");
+    EXPECT_EQ(note, QString());
 }
 
 TEST_F(ViewerTest, ProgramEndRemovesOnlyItsOwnExtractionFolder)
