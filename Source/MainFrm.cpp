@@ -5,9 +5,11 @@
 #include "Source/LxPnGlobalState.h"
 #include "Source/VersionInfoFrm.h"
 #include "Source/LxPnViewer.h"
+#include "Source/ViewerFrm.h"
 #include "LxFormInfo.h"
 #include "LxMRUManager.h"
 #include "LxPageControl.h"
+#include "platform/WindowTitle.h"
 #include "platform/WorkFolder.h"
 
 #include <QAction>
@@ -113,7 +115,7 @@ TFormMain::TFormMain(const QStringList &args, QWidget *parent)
     : QMainWindow(parent), FViewerFactory(std::make_unique<TPnViewerFactory>())
 {
     setObjectName(QStringLiteral("FormMain"));
-    setWindowTitle(QStringLiteral("Tovik 書庫ビューア"));
+    setWindowTitle(tovik::platform::ProgramTitle());
     resize(692, 468);
 
     PageControl1 = new TLxPageControl(this);
@@ -147,7 +149,10 @@ TFormMain::TFormMain(const QStringList &args, QWidget *parent)
 
     FViewerFactory->SetStateHook([this] { UpdateActions(); });
     QObject::connect(qApp, &QApplication::focusChanged, this, [this] { UpdateActions(); });
-    QObject::connect(PageControl1, &QTabWidget::currentChanged, this, [this] { UpdateActions(); });
+    QObject::connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+        UpdateActions();
+        UpdateCaption();
+    });
     UpdateActions();
 
     if (!args.isEmpty())
@@ -302,6 +307,27 @@ void TFormMain::UpdateActions()
     LxGBCloseFile->setEnabled(tools != nullptr);
 }
 
+void TFormMain::UpdateCaption()
+{
+    QString path;
+    if (QWidget *page = PageControl1->currentWidget())
+        if (auto *form = page->findChild<TFormViewer *>(); form && form->Viewer && !form->Closing())
+            path = form->Viewer->FileName;
+    const QString caption = tovik::platform::DocumentCaption(path);
+    if (windowTitle() != caption)
+        setWindowTitle(caption);
+}
+
+void TFormMain::OpenForwardedFiles(const QStringList &names)
+{
+    OpenFiles(names);
+    if (isMinimized())
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
 void TFormMain::ActOpenArcFileExecute()
 {
     if (OpenDialog1->Execute())
@@ -350,6 +376,7 @@ void TFormMain::DoOpenFile(const QString &Name)
     }
     // The new tab is the one the commands act on.
     viewer->Activate();
+    UpdateCaption();
 }
 
 void TFormMain::closeEvent(QCloseEvent *event)

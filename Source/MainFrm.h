@@ -33,6 +33,11 @@ public:
     void DoOpenFile(const QString &Name);
     // Re-evaluates which actions are possible now.
     void UpdateActions();
+    // Captions the window after the archive of the front tab.
+    void UpdateCaption();
+    // Files that a later start of the program handed over: opened as one batch, then the
+    // window comes to the front (also when there are none).
+    void OpenForwardedFiles(const QStringList &names);
     // The factory of this window's archive tabs, which knows the tab the commands act on.
     IPnViewerFactory *ViewerFactory() const;
 
