@@ -1,5 +1,7 @@
 #include "Source/AppMain.h"
 
+#include "Source/ArchiveTask.h"
+#include "Source/LxPnGlobalProcs.h"
 #include "Source/LxPnGlobalState.h"
 #include "Source/MainFrm.h"
 #include "platform/Fonts.h"
@@ -59,6 +61,7 @@ int RunApplication(int argc, char *argv[], const std::function<void(TFormMain &)
     QGuiApplication::setDesktopFileName(QStringLiteral("tovik"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tovik"), QIcon(QStringLiteral(":/tovik/tovik.png"))));
     tovik::platform::RegisterFontSubstitutes();
+    InstallToolkitTranslations();
     ChooseIconTheme();
 
     // One window per user and display; a harness always has its own.
@@ -92,6 +95,8 @@ int RunApplication(int argc, char *argv[], const std::function<void(TFormMain &)
         result = app.exec();
         instance.OnFilesReceived = nullptr;
     }
+    // Work cancelled at closing may still be ending inside a library.
+    WaitForArchiveTasks();
     // Whatever was extracted for outside applications goes with the program.
     RemoveExtractFolder();
     return result;

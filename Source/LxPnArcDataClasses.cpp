@@ -239,7 +239,7 @@ TLxArcFolderItem *FindOrCreateFolder(TLxArcFolderList *Folders, std::string_view
 
 } // namespace
 
-bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl)
+bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl, TLoadMonitor *Monitor)
 {
     Clear();
     TArcInfoList &registry = Impl.Registry();
@@ -259,6 +259,11 @@ bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl)
     TIndivisualInfoEX info;
     if (wrapper->FindFirst() == 0) {
         do {
+            if (Monitor) {
+                if (Monitor->Cancelled())
+                    break;
+                Monitor->SetProgress(EntryCount);
+            }
             ++EntryCount;
             wrapper->ReadEntryInfo(info);
             const std::string &P = info.FileName;
@@ -270,9 +275,13 @@ bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl)
                 folderPart = std::string_view(P).substr(0, split);
                 leaf = std::string_view(P).substr(split + 1);
             }
-            // A directory record ("dir/") adds nothing.
-            if (leaf.empty())
+            // A directory record ("dir/") adds no entry, but its folder shows even when no
+            // entry lies in it (an empty folder).
+            if (leaf.empty()) {
+                if (!folderPart.empty())
+                    FindOrCreateFolder(rootFolders, folderPart);
                 continue;
+            }
             TLxPackedList *target = rootEntries;
             if (!folderPart.empty()) {
                 TLxArcFolderItem *folder = FindOrCreateFolder(rootFolders, folderPart);
@@ -296,5 +305,9 @@ bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl)
         } while (wrapper->FindNext() == 0);
     }
     wrapper->CloseArchive();
+    if (Monitor && Monitor->Cancelled()) {
+        Clear();
+        return false;
+    }
     return true;
 }

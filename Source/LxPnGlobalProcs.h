@@ -18,4 +18,9 @@ QString NameToQString(std::string_view cp932);
 // blanks and control characters.
 QString LibraryMessageText(std::string_view buffer);
 
+// Installs the toolkit's own Japanese texts (the standard dialogs' buttons and labels, the
+// text fields' menus) whatever the locale, since the program's own texts are Japanese.
+// False when the translations are not installed; the toolkit's English stays then.
+bool InstallToolkitTranslations();
+
 #endif

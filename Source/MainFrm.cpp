@@ -1,17 +1,20 @@
 #include "MainFrm.h"
 
 #include "Source/ArcInfoFrm.h"
+#include "Source/ArchiveTask.h"
 #include "Source/LxPnGlobalState.h"
 #include "Source/VersionInfoFrm.h"
 #include "Source/LxPnViewer.h"
 #include "Source/ViewerFrm.h"
 #include "LxFormInfo.h"
 #include "LxMRUManager.h"
+#include "LxPageControl.h"
 #include "platform/WindowTitle.h"
 #include "platform/WorkFolder.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -19,13 +22,37 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPainter>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 
 namespace {
+
+// The theme's symbolic pictures are grey already, so the toolkit's own greying of a disabled
+// button hardly shows: the disabled pictures are drawn faint instead.
+QIcon WithFaintDisabled(const QIcon &icon)
+{
+    QIcon out;
+    for (int size : {16, 22, 24, 32, 48}) {
+        const QPixmap normal = icon.pixmap(QSize(size, size));
+        if (normal.isNull())
+            continue;
+        out.addPixmap(normal, QIcon::Normal);
+        QImage faint(normal.size(), QImage::Format_ARGB32_Premultiplied);
+        faint.fill(Qt::transparent);
+        QPainter painter(&faint);
+        painter.setOpacity(0.3);
+        painter.drawImage(0, 0, normal.toImage());
+        painter.end();
+        faint.setDevicePixelRatio(normal.devicePixelRatio());
+        out.addPixmap(QPixmap::fromImage(faint), QIcon::Disabled);
+    }
+    return out.isNull() ? icon : out;
+}
 
 // Icons come from the desktop's theme; themes that carry only symbolic action pictures are
 // asked for those, and Qt's own pictures stand in when the theme has neither.
@@ -37,7 +64,7 @@ QIcon ActionIcon(const char *name, QStyle::StandardPixmap fallback)
         icon = QIcon::fromTheme(themeName + QStringLiteral("-symbolic"));
     if (icon.isNull())
         icon = QApplication::style()->standardIcon(fallback);
-    return icon;
+    return WithFaintDisabled(icon);
 }
 
 QAction *NewAction(QObject *owner, const char *objectName, const char *category, const QString &caption,
@@ -91,7 +118,7 @@ TFormMain::TFormMain(const QStringList &args, QWidget *parent)
     setWindowTitle(tovik::platform::ProgramTitle());
     resize(692, 468);
 
-    PageControl1 = new QTabWidget(this);
+    PageControl1 = new TLxPageControl(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setDocumentMode(true);
     PageControl1->setUsesScrollButtons(true);
@@ -350,6 +377,19 @@ void TFormMain::DoOpenFile(const QString &Name)
     // The new tab is the one the commands act on.
     viewer->Activate();
     UpdateCaption();
+}
+
+void TFormMain::closeEvent(QCloseEvent *event)
+{
+    // A tab waiting for a listing or an extraction is inside its own wait: those waits end
+    // first (cancelled), and the window closes right after.
+    if (WaitingArchiveTasks() > 0) {
+        CancelWaitingArchiveTasks();
+        event->ignore();
+        QTimer::singleShot(0, this, [this] { close(); });
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void TFormMain::dragEnterEvent(QDragEnterEvent *event)

@@ -2,6 +2,7 @@
 
 #include "BasicControls/Source/LxFormInfo.h"
 #include "Source/LxPnArcDataClasses.h"
+#include "Source/LxPnGlobalDef.h"
 #include "Source/LxPnGlobalProcs.h"
 #include "Source/LxPnGlobalState.h"
 #include "Source/PrintPreviewFrm.h"
@@ -112,8 +113,10 @@ TFrmTextView::TFrmTextView(QWidget *parent)
     LxPanelSize->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     LxPanelCharSet = new QLabel(QStringLiteral("日本語(ShiftJIS)"), status);
     LxPanelCharSet->setFixedWidth(kCharSetPanelWidth);
+    LxPanelNote = new QLabel(status);
     status->addWidget(LxPanelSize);
     status->addWidget(LxPanelCharSet);
+    status->addWidget(LxPanelNote, 1);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -263,6 +266,9 @@ void TFrmTextView::ShowBytesUnchanged()
 void TFrmTextView::SetText(const QByteArray &bytes)
 {
     RawText = bytes;
+    // Memory extraction stops at the first 1,000,000 bytes of a larger entry: say so.
+    const bool cut = Entry && (Entry->OriginalSize > bytes.size() || Entry->OriginalSize < 0);
+    LxPanelNote->setText(cut ? QString::fromUtf8(usertext::ShownCut) : QString());
     const TAppIniData *ini = AppIniData();
     // Without a settings store the key's default holds: decode automatically.
     const bool autoDecode = !ini || ini->ReadBool(QStringLiteral("Editor"), QStringLiteral("AutoDecode"));

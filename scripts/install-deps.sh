@@ -13,6 +13,7 @@ packages=(
   xvfb xauth x11-apps x11-utils imagemagick poppler-utils
   libarchive-tools 7zip arj jlha-utils gcab lhasa zip unzip nkf uchardet hyperfine
   desktop-file-utils xdg-utils shared-mime-info man-db dpkg-dev debootstrap xdotool
+  qt6-translations-l10n openbox
 )
 
 missing=()
