@@ -69,7 +69,7 @@ const char *const kOpenFilter = "書庫ファイル|*.7z; *.z; *.gz; *.tgz; *.ta
 QString ExtractFolderPath()
 {
     TAppIniData *ini = AppIniData();
-    const QString workFolder = ini ? ini->ReadString(QStringLiteral("General"), QStringLiteral("WorkFolder")) : QString();
+    const QString workFolder = ini ? ini->ReadString(SettingKeys::General::WorkFolder) : QString();
     if (workFolder.isEmpty())
         return QString();
     return QDir(workFolder).filePath(QString::fromUtf8(tovik::platform::kExtractFolderName));
@@ -108,9 +108,9 @@ TFormMain::TFormMain(const QStringList &args, QWidget *parent) : QMainWindow(par
     // FormCreate: placement and history follow the settings.
     LxFormInfo1 = new TLxFormInfo(this);
     if (TAppIniData *ini = AppIniData()) {
-        LxFormInfo1->SetActive(ini->ReadBool(QStringLiteral("General"), QStringLiteral("FormPosLoad")));
-        OpenDialog1->SetActive(ini->ReadBool(QStringLiteral("General"), QStringLiteral("UseMRU")));
-        OpenDialog1->SetMaxSize(ini->ReadInteger(QStringLiteral("General"), QStringLiteral("MRUMax")));
+        LxFormInfo1->SetActive(ini->ReadBool(SettingKeys::General::FormPosLoad));
+        OpenDialog1->SetActive(ini->ReadBool(SettingKeys::General::UseMRU));
+        OpenDialog1->SetMaxSize(ini->ReadInteger(SettingKeys::General::MRUMax));
     }
     OpenDialog1->SetParentMenuItem(MenuReopen);
     OpenDialog1->OnSelected = [this](TLxMRUManager *, const QString &fileName) { DoOpenFile(fileName); };

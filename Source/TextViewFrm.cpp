@@ -116,12 +116,11 @@ void TFrmTextView::ApplySettings()
     const TAppIniData *ini = AppIniData();
     if (!ini)
         return;
-    const QString editor = QStringLiteral("Editor");
-    const QFont font = tovik::platform::FontFromSettings(ini->ReadString(editor, QStringLiteral("FontName")),
-                                                         ini->ReadInteger(editor, QStringLiteral("FontSize")));
+    const QFont font = tovik::platform::FontFromSettings(ini->ReadString(SettingKeys::Editor::FontName),
+                                                         ini->ReadInteger(SettingKeys::Editor::FontSize));
     LxTextEditor1->setFont(font);
     // Tab stops every TABWidth columns; a width outside 2-12 keeps 4.
-    const int tabWidth = ini->ReadInteger(editor, QStringLiteral("TABWidth"));
+    const int tabWidth = ini->ReadInteger(SettingKeys::Editor::TABWidth);
     LxTextEditor1->setTabStopDistance(QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')) *
                                       (tabWidth >= 2 && tabWidth <= 12 ? tabWidth : 4));
 }
@@ -144,7 +143,7 @@ void TFrmTextView::SetText(const QByteArray &bytes)
     RawText = bytes;
     const TAppIniData *ini = AppIniData();
     // Without a settings store the key's default holds: decode automatically.
-    const bool autoDecode = !ini || ini->ReadBool(QStringLiteral("Editor"), QStringLiteral("AutoDecode"));
+    const bool autoDecode = !ini || ini->ReadBool(SettingKeys::Editor::AutoDecode);
     if (autoDecode) {
         const int code = AutoDetect();
         if (code != -1) {

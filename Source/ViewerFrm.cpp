@@ -429,7 +429,7 @@ void TPnViewer::OpenOnDisk()
     if (!entry)
         return;
     const QString noFolder = QStringLiteral("作業用フォルダが作成できませんでした");
-    const QString workFolder = AppIniData() ? AppIniData()->ReadString(QStringLiteral("General"), QStringLiteral("WorkFolder")) : QString();
+    const QString workFolder = AppIniData() ? AppIniData()->ReadString(SettingKeys::General::WorkFolder) : QString();
     if (workFolder.isEmpty()) {
         ShowMessage(Form, noFolder);
         return;

@@ -8,6 +8,7 @@
 #include "Source/MainFrm.h"
 #include "Source/ViewerFrm.h"
 #include "platform/Fonts.h"
+#include "platform/SoundPlayer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -157,6 +158,10 @@ int main(int argc, char *argv[])
         } catch (...) {
             std::fprintf(stderr, "tovik: the settings could not be loaded\n");
         }
+
+        tovik::platform::SoundPlayer sounds;
+        if (state)
+            state->SetSoundSink([&sounds](const QString &fileName) { sounds.Play(fileName); });
 
         if (state) {
             QStringList args = QApplication::arguments();
