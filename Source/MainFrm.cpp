@@ -2,6 +2,7 @@
 
 #include "Source/ArcInfoFrm.h"
 #include "Source/LxPnGlobalState.h"
+#include "Source/LxPnTOptions.h"
 #include "Source/VersionInfoFrm.h"
 #include "Source/ViewerInterfaces.h"
 #include "LxFormInfo.h"
@@ -191,14 +192,14 @@ void TFormMain::CreateActions()
         dialog.exec();
     });
 
-    // The options dialog is not part of the program yet: its three commands stay visible and
-    // disabled until it is.
+    // The options dialog, each command on its own page.
     ActOptionApp = NewAction(this, "ActOptionApp", "Option", QStringLiteral("環境設定"), QString());
     ActOptionEdit = NewAction(this, "ActOptionEdit", "Option", QStringLiteral("エディタオプション"), QString());
     ActPrevOpt = NewAction(this, "ActPrevOpt", "Option", QStringLiteral("プレビューオプション"), QString());
     ActOptionApp->setIcon(ActionIcon("preferences-system", QStyle::SP_FileDialogInfoView));
-    for (QAction *action : {ActOptionApp, ActOptionEdit, ActPrevOpt})
-        action->setEnabled(false);
+    QObject::connect(ActOptionApp, &QAction::triggered, this, [this] { ShowOptions(0); });
+    QObject::connect(ActOptionEdit, &QAction::triggered, this, [this] { ShowOptions(1); });
+    QObject::connect(ActPrevOpt, &QAction::triggered, this, [this] { ShowOptions(2); });
 
     ActVersionInfo = NewAction(this, "ActVersionInfo", "Tools", QStringLiteral("バージョン情報"), QString());
     ActVersionInfo->setIcon(ActionIcon("help-about", QStyle::SP_MessageBoxQuestion));
@@ -259,6 +260,17 @@ void TFormMain::CreateToolBar()
     // Toolbar buttons never take the focus from the tab they act on.
     for (QToolButton *button : LxPanelEX1->findChildren<QToolButton *>())
         button->setFocusPolicy(Qt::NoFocus);
+}
+
+void TFormMain::ShowOptions(int Page)
+{
+    TAppIniData *ini = AppIniData();
+    if (!ini)
+        return;
+    PlayUISound(2);
+    TFormOption dialog(*ini, this);
+    dialog.SelectPage(Page);
+    dialog.exec();
 }
 
 void TFormMain::UpdateActions()

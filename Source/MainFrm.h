@@ -28,6 +28,8 @@ public:
     void DoOpenFile(const QString &Name);
     // Re-evaluates which actions are possible now.
     void UpdateActions();
+    // Opens the options dialog on page 0 (general), 1 (editor) or 2 (preview), modally.
+    void ShowOptions(int Page);
 
     QTabWidget *PageControl1 = nullptr;
     QToolBar *LxPanelEX1 = nullptr;
