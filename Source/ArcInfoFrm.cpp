@@ -1,5 +1,6 @@
 #include "Source/ArcInfoFrm.h"
 
+#include "Source/LxPnGlobalProcs.h"
 #include "archive/LxArcImpl.h"
 #include "platform/Cp932.h"
 
@@ -20,11 +21,6 @@ constexpr int kFolderColumn = 2;
 constexpr int kFolderColumnMax = 520;
 constexpr int kRowHeight = 20;
 constexpr int kVisibleRows = 19;
-
-QString FromCp932(const std::string &text)
-{
-    return QString::fromStdString(tovik::platform::Cp932ToUtf8(text));
-}
 
 void SetCell(QTableWidget *grid, int row, int column, const QString &text)
 {
@@ -130,7 +126,7 @@ void TFormArcInfo::FillGrid()
         first = false;
         const int row = LxTableGrid1->rowCount() - 1;
         SetCell(LxTableGrid1, row, 0, QString::fromStdString(item->LibraryName));
-        SetCell(LxTableGrid1, row, 1, FromCp932(item->Description));
+        SetCell(LxTableGrid1, row, 1, Cp932ToQString(item->Description));
         SetCell(LxTableGrid1, row, 2,
                 item->InstallFolder.empty() ? QStringLiteral("未インストール")
                                             : QString::fromStdString(item->InstallFolder));

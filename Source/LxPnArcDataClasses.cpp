@@ -4,6 +4,7 @@
 #include "platform/Cp932.h"
 
 #include <cstdio>
+#include <cstring>
 
 // ---------------------------------------------------------------------------------------------
 // Display texts
@@ -37,34 +38,45 @@ std::string CRCTextOf(uint32_t CRC)
 
 namespace {
 
-// "##,###,##0", right-aligned in 10 characters; longer numbers are not cut.
-int FormatSize(int64_t size, char *out /* at least 32 bytes */)
+// "##,###,##0" into text (at least 27 bytes); answers the length.
+int FormatGrouped(int64_t value, char *text)
 {
     char digits[24];
-    uint64_t magnitude = size < 0 ? 0 - static_cast<uint64_t>(size) : static_cast<uint64_t>(size);
+    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     int n = 0;
     do {
         digits[n++] = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
     } while (magnitude != 0);
-    char text[32];
     int len = 0;
-    if (size < 0)
+    if (value < 0)
         text[len++] = '-';
     for (int i = n - 1; i >= 0; --i) {
         text[len++] = digits[i];
         if (i > 0 && i % 3 == 0)
             text[len++] = ',';
     }
-    int pad = len < 10 ? 10 - len : 0;
-    for (int i = 0; i < pad; ++i)
-        out[i] = ' ';
-    for (int i = 0; i < len; ++i)
-        out[pad + i] = text[i];
+    return len;
+}
+
+// "##,###,##0", right-aligned in 10 characters; longer numbers are not cut.
+int FormatSize(int64_t size, char *out /* at least 32 bytes */)
+{
+    char text[32];
+    const int len = FormatGrouped(size, text);
+    const int pad = len < 10 ? 10 - len : 0;
+    std::memset(out, ' ', static_cast<size_t>(pad));
+    std::memcpy(out + pad, text, static_cast<size_t>(len));
     return pad + len;
 }
 
 } // namespace
+
+std::string GroupedNumberText(int64_t Value)
+{
+    char buf[32];
+    return std::string(buf, static_cast<size_t>(FormatGrouped(Value, buf)));
+}
 
 std::string SizeText(int64_t Size)
 {
@@ -149,6 +161,7 @@ TLxArcFolderItem *TLxArcFolderList::Add(std::string_view Name)
     FItems.push_back(std::make_unique<TLxArcFolderItem>(this));
     TLxArcFolderItem *item = FItems.back().get();
     item->Name.assign(Name);
+    item->Index = Count() - 1;
     // The index keys view the item's own Name, which stays put with the item; the first
     // folder of a name keeps the key.
     FIndex.emplace(std::string_view(item->Name), item);

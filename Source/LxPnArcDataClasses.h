@@ -2,9 +2,8 @@
 //
 // LoadFromArchive reads the flat list of stored paths once through a wrapper and builds a
 // tree of folders, each holding its sub-folders and its file entries with ready-made display
-// texts. After loading, the model never talks to a library again. It holds no widgets: the
-// browser keeps its tree nodes in TLxArcFolderItem::Node and its icon cache in
-// TLxArcData::IconLib, and builds its rows with EntryRowTexts.
+// texts. After loading, the model never talks to a library again. It knows nothing of
+// widgets: the browser's item models read it, and build their rows with EntryRowTexts.
 //
 // Strings: the root's Name and Path are the archive's file-system path (UTF-8); every name
 // and path below the root is the stored path as the library gave it (CP932 bytes).
@@ -71,7 +70,7 @@ public:
     std::string Name;            // one path component
     std::string Path;            // the folder part of the first entry placed directly in it
     std::unique_ptr<TLxArcFolderData> Data;
-    void *Node = nullptr;        // the browser's tree node for this folder; null before
+    int Index = 0;               // position in Owner's list (0 for the root)
 };
 
 class TLxArcFolderData {
@@ -109,12 +108,6 @@ private:
     std::unordered_map<std::string_view, TLxArcFolderItem *> FIndex;   // first of each name
 };
 
-// The icon cache of the browser; the model only owns it.
-class TLxIconLibBase {
-public:
-    virtual ~TLxIconLibBase() = default;
-};
-
 // The root of one opened archive.
 class TLxArcData : public TLxArcFolderItem {
 public:
@@ -132,7 +125,6 @@ public:
 
     // Entries the library enumerated, including those not placed in the tree.
     int32_t EntryCount = 0;
-    std::unique_ptr<TLxIconLibBase> IconLib;
 };
 
 // Display texts, each usable without a model.
@@ -142,7 +134,9 @@ std::string RatioTextOf(uint16_t Ratio);
 std::string AttrTextOf(uint32_t Attribute);
 // Upper-case hexadecimal, at least two digits.
 std::string CRCTextOf(uint32_t CRC);
-// Digits grouped by thousands with ",", padded on the left with blanks to 10 characters.
+// "##,###,##0": digits grouped by thousands with ",", at least one digit.
+std::string GroupedNumberText(int64_t Value);
+// The same, padded on the left with blanks to 10 characters.
 std::string SizeText(int64_t Size);
 
 // The eight sub-texts of an entry's row in the file list, in column order: original size,

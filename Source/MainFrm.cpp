@@ -4,7 +4,7 @@
 #include "Source/LxPnGlobalState.h"
 #include "Source/LxPnTOptions.h"
 #include "Source/VersionInfoFrm.h"
-#include "Source/ViewerInterfaces.h"
+#include "Source/LxPnViewer.h"
 #include "LxFormInfo.h"
 #include "LxMRUManager.h"
 #include "platform/WorkFolder.h"
@@ -83,7 +83,8 @@ void RemoveExtractFolder()
         tovik::platform::RemovePrivateFolder(QFile::encodeName(folder).toStdString());
 }
 
-TFormMain::TFormMain(const QStringList &args, QWidget *parent) : QMainWindow(parent)
+TFormMain::TFormMain(const QStringList &args, QWidget *parent)
+    : QMainWindow(parent), FViewerFactory(std::make_unique<TPnViewerFactory>())
 {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Tovik 書庫ビューア"));
@@ -118,7 +119,7 @@ TFormMain::TFormMain(const QStringList &args, QWidget *parent) : QMainWindow(par
 
     setAcceptDrops(true);
 
-    SetViewerStateHook([this] { UpdateActions(); });
+    FViewerFactory->SetStateHook([this] { UpdateActions(); });
     QObject::connect(qApp, &QApplication::focusChanged, this, [this] { UpdateActions(); });
     QObject::connect(PageControl1, &QTabWidget::currentChanged, this, [this] { UpdateActions(); });
     UpdateActions();
@@ -129,10 +130,26 @@ TFormMain::TFormMain(const QStringList &args, QWidget *parent) : QMainWindow(par
 
 TFormMain::~TFormMain()
 {
-    SetViewerStateHook(nullptr);
+    // The factory goes before the window's widgets: nothing may ask it for the current tab
+    // while they go (focus changes as the window closes).
+    QObject::disconnect(qApp, nullptr, this, nullptr);
+    FViewerFactory->SetStateHook(nullptr);
     // The tabs go first: their forms talk to the factory and the actions while they close.
     while (PageControl1->count() > 0)
         delete PageControl1->widget(0);
+}
+
+IPnViewerFactory *TFormMain::ViewerFactory() const { return FViewerFactory.get(); }
+
+void TFormMain::RunTool(void (IPnViewerTools::*command)())
+{
+    if (std::shared_ptr<IPnViewerTools> tools = FViewerFactory->CurrentViewerTools())
+        ((*tools).*command)();
+}
+
+void TFormMain::ConnectTool(QAction *action, void (IPnViewerTools::*command)())
+{
+    QObject::connect(action, &QAction::triggered, this, [this, command] { RunTool(command); });
 }
 
 void TFormMain::CreateActions()
@@ -150,40 +167,25 @@ void TFormMain::CreateActions()
     ActUpper = NewAction(this, "ActUpper", "Tools", QString(), QStringLiteral("上へ"));
     ActUpper->setIconText(QStringLiteral("上へ"));
     ActUpper->setIcon(ActionIcon("go-up", QStyle::SP_FileDialogToParent));
-    QObject::connect(ActUpper, &QAction::triggered, this, [] {
-        if (auto tools = CurrentViewerTools())
-            tools->GoUp();
-    });
+    ConnectTool(ActUpper, &IPnViewerTools::GoUp);
 
     ActDitailShow = NewAction(this, "ActDitailShow", "Tools", QStringLiteral("詳細表示"), QStringLiteral("詳細表示"));
     ActDitailShow->setIcon(ActionIcon("view-list-details", QStyle::SP_FileDialogDetailedView));
-    QObject::connect(ActDitailShow, &QAction::triggered, this, [] {
-        if (auto tools = CurrentViewerTools())
-            tools->ShowDetails();
-    });
+    ConnectTool(ActDitailShow, &IPnViewerTools::ShowDetails);
 
     ActIconShow = NewAction(this, "ActIconShow", "Tools", QStringLiteral("アイコン表示"), QStringLiteral("アイコン表示"));
     ActIconShow->setIcon(ActionIcon("view-list-icons", QStyle::SP_FileDialogListView));
-    QObject::connect(ActIconShow, &QAction::triggered, this, [] {
-        if (auto tools = CurrentViewerTools())
-            tools->ShowIcons();
-    });
+    ConnectTool(ActIconShow, &IPnViewerTools::ShowIcons);
 
     ActUnZipMemory = NewAction(this, "ActUnZipMemory", "Tools", QStringLiteral("メモリ展開表示"),
                                QStringLiteral("ファイルをメモリーに展開して組込ビューアで開きます"));
     ActUnZipMemory->setIcon(ActionIcon("document-preview", QStyle::SP_FileDialogContentsView));
-    QObject::connect(ActUnZipMemory, &QAction::triggered, this, [] {
-        if (auto tools = CurrentViewerTools())
-            tools->OpenInMemory();
-    });
+    ConnectTool(ActUnZipMemory, &IPnViewerTools::OpenInMemory);
 
     ActUnZipDisk = NewAction(this, "ActUnZipDisk", "Tools", QStringLiteral("ディスク展開表示"),
                              QStringLiteral("ディスクに解凍後に関連付けられたアプリケーションで開きます"));
     ActUnZipDisk->setIcon(ActionIcon("system-run", QStyle::SP_MediaPlay));
-    QObject::connect(ActUnZipDisk, &QAction::triggered, this, [] {
-        if (auto tools = CurrentViewerTools())
-            tools->OpenOnDisk();
-    });
+    ConnectTool(ActUnZipDisk, &IPnViewerTools::OpenOnDisk);
 
     ActArcInfoDisp = NewAction(this, "ActArcInfoDisp", "Option", QStringLiteral("アーカイバ情報"), QString());
     ActArcInfoDisp->setIcon(ActionIcon("dialog-information", QStyle::SP_MessageBoxInformation));
@@ -276,7 +278,7 @@ void TFormMain::ShowOptions(int Page)
 void TFormMain::UpdateActions()
 {
     // ActToolsUpdate, ActDitailShowUpdate and ActIconShowUpdate.
-    std::shared_ptr<IPnViewerTools> tools = CurrentViewerTools();
+    std::shared_ptr<IPnViewerTools> tools = FViewerFactory->CurrentViewerTools();
     ActUpper->setEnabled(tools && tools->CanGoUp());
     ActUnZipMemory->setEnabled(tools && tools->CanOpenInMemory());
     ActUnZipDisk->setEnabled(tools && tools->CanOpenOnDisk());
@@ -294,8 +296,7 @@ void TFormMain::ActOpenArcFileExecute()
 void TFormMain::LxGBCloseFileClick()
 {
     PlayUISound(2);
-    if (std::shared_ptr<IPnViewerTools> tools = CurrentViewerTools())
-        tools->Close();
+    RunTool(&IPnViewerTools::Close);
 }
 
 void TFormMain::OpenFiles(const QStringList &names)
@@ -313,10 +314,7 @@ void TFormMain::OpenFiles(const QStringList &names)
 void TFormMain::DoOpenFile(const QString &Name)
 {
     const QString path = Name.isEmpty() ? QString() : QFileInfo(Name).absoluteFilePath();
-    IPnViewerFactory *factory = ViewerFactory();
-    Q_ASSERT_X(factory, "Source/MainFrm", "no viewer factory");
-    if (!factory)
-        return;
+    IPnViewerFactory *factory = FViewerFactory.get();
     if (!path.isEmpty()) {
         const QString wanted = ComparablePath(path);
         for (int i = factory->Count() - 1; i >= 0; --i) {

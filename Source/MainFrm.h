@@ -6,6 +6,8 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <memory>
+
 class QAction;
 class QMenu;
 class QTabWidget;
@@ -13,6 +15,9 @@ class QToolBar;
 class QToolButton;
 class TLxFormInfo;
 class TLxMRUManager;
+class IPnViewerFactory;
+class IPnViewerTools;
+class TPnViewerFactory;
 
 class TFormMain : public QMainWindow
 {
@@ -30,6 +35,8 @@ public:
     void UpdateActions();
     // Opens the options dialog on page 0 (general), 1 (editor) or 2 (preview), modally.
     void ShowOptions(int Page);
+    // The factory of this window's archive tabs, which knows the tab the commands act on.
+    IPnViewerFactory *ViewerFactory() const;
 
     QTabWidget *PageControl1 = nullptr;
     QToolBar *LxPanelEX1 = nullptr;
@@ -61,6 +68,12 @@ private:
     void CreateToolBar();
     void ActOpenArcFileExecute();
     void LxGBCloseFileClick();
+    // Runs command on the tab that last had focus, when there is one; ConnectTool makes it
+    // what action does.
+    void RunTool(void (IPnViewerTools::*command)());
+    void ConnectTool(QAction *action, void (IPnViewerTools::*command)());
+
+    std::unique_ptr<TPnViewerFactory> FViewerFactory;
 };
 
 // The folder that holds what was extracted for outside applications: "KelmoraTemp" below the

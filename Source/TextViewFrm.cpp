@@ -1,6 +1,7 @@
 #include "Source/TextViewFrm.h"
 
 #include "Source/LxPnArcDataClasses.h"
+#include "Source/LxPnGlobalProcs.h"
 #include "Source/LxPnGlobalState.h"
 #include "editor/EditTypes.h"
 #include "platform/Cp932.h"
@@ -27,19 +28,6 @@ constexpr int kCharSetPanelWidth = 128;
 constexpr int kStatusBarHeight = 22;
 // The editor's font until the settings are applied: the fixed Japanese face, 13 pixels.
 constexpr int kDefaultFontPixels = 13;
-
-QString FromCp932(const std::string &text) { return QString::fromStdString(tovik::platform::Cp932ToUtf8(text)); }
-
-// "##,###,##0": digits grouped by thousands with ",", at least one digit.
-QString GroupedNumber(int64_t value)
-{
-    const bool negative = value < 0;
-    uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    QString digits = QString::number(magnitude);
-    for (int i = digits.size() - 3; i > 0; i -= 3)
-        digits.insert(i, QLatin1Char(','));
-    return negative ? QLatin1Char('-') + digits : digits;
-}
 
 // The bytes as display lines: cut at the first zero byte (what follows is not text), split
 // at CR, LF and CR LF; a final line break adds no empty line.
@@ -131,11 +119,11 @@ void TFrmTextView::SetEntry(const TLxPackedItem *entry)
     Entry = entry;
     if (!entry)
         return;
-    setWindowTitle(windowTitle() + QStringLiteral(" [") + FromCp932(entry->Path) + QStringLiteral("]"));
+    setWindowTitle(windowTitle() + QStringLiteral(" [") + Cp932ToQString(entry->Path) + QStringLiteral("]"));
     const std::string &name = entry->Name;
     const size_t dot = name.rfind('.');
-    FileExt_ = dot == std::string::npos ? QString() : FromCp932(name.substr(dot + 1));
-    LxPanelSize->setText(GroupedNumber(entry->OriginalSize));
+    FileExt_ = dot == std::string::npos ? QString() : Cp932ToQString(name.substr(dot + 1));
+    LxPanelSize->setText(QString::fromStdString(GroupedNumberText(entry->OriginalSize)));
 }
 
 void TFrmTextView::SetText(const QByteArray &bytes)
@@ -211,5 +199,5 @@ void TFrmTextView::ShowLines()
             joined += '\n';
         joined += Lines_[i];
     }
-    LxTextEditor1->setPlainText(FromCp932(joined));
+    LxTextEditor1->setPlainText(Cp932ToQString(joined));
 }

@@ -2,8 +2,8 @@
 //
 // Each archive tab has one viewer object. The main window opens archives and runs its tool
 // commands through these interfaces only; it never reaches into a tab's widgets. A viewer
-// lives as long as a reference to it is held: the factory's list and the two current-viewer
-// references below.
+// lives as long as a reference to it is held: the factory's list and the factory's two
+// current-viewer references.
 #ifndef TOVIK_VIEWERINTERFACES_H
 #define TOVIK_VIEWERINTERFACES_H
 
@@ -60,18 +60,13 @@ public:
     // The viewer at index, in creation order; null when out of range.
     virtual std::shared_ptr<IPnViewer> GetViewer(int index) = 0;
     virtual void Remove(const IPnViewer *viewer) = 0;
+
+    // The tab that last had focus, or null.
+    virtual std::shared_ptr<IPnViewerTools> CurrentViewerTools() = 0;
+    virtual std::shared_ptr<IPnViewer> CurrentViewer() = 0;
+    // Called whenever what the tool commands may do can have changed: the current tab, its
+    // selection, its view style. The main window re-evaluates its actions then.
+    virtual void SetStateHook(std::function<void()> hook) = 0;
 };
-
-// The process-wide factory (lives for the whole run).
-IPnViewerFactory *ViewerFactory();
-
-// The tab that last had focus, or null.
-std::shared_ptr<IPnViewerTools> CurrentViewerTools();
-std::shared_ptr<IPnViewer> CurrentViewer();
-
-// Called whenever what the tool commands may do can have changed: the current tab, its
-// selection, its view style. The main window re-evaluates its actions then.
-void SetViewerStateHook(std::function<void()> hook);
-void NotifyViewerStateChanged();
 
 #endif

@@ -984,9 +984,21 @@ int32_t TLxEncoderJudgment::DetectSample(std::string_view text, int16_t &lineEnd
         return signature;
     }
 
-    // Zero bytes: 16-bit text without signature.
+    // Zero bytes: 16-bit text without signature. The byte order shows in where the zero bytes
+    // fall: the high byte of an ASCII character or line break comes first in big-endian text
+    // (even offsets) and second in little-endian text (odd offsets). A text whose first byte
+    // is not zero is not little-endian for that alone: "日" is 65 E5 in big-endian. Only when
+    // the zero bytes fall evenly is the first byte asked.
     if (counts[0] > 1) {
         certainty = 7;
+        size_t evenZeros = 0, oddZeros = 0;
+        for (size_t i = 0; i < n; ++i)
+            if (s[i] == 0)
+                ++((i & 1) ? oddZeros : evenZeros);
+        if (evenZeros > 2 * oddZeros)
+            return -5;
+        if (oddZeros > 2 * evenZeros)
+            return -6;
         return (b0 != 0 && counts[0] >= 2 * counts[1]) ? -6 : -5;
     }
 

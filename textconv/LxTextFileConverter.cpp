@@ -8,12 +8,12 @@
 #include <string>
 
 TLxTextConvertObj::TLxTextConvertObj(QWidget *messageParent)
-    : CharSets(new TCharSetList()), MessageParent(messageParent)
+    : CharSets(std::make_unique<TCharSetList>()), MessageParent(messageParent)
 {
     CurrentCharSet = CharSets->FindByCode(932);
 }
 
-TLxTextConvertObj::~TLxTextConvertObj() { delete CharSets; }
+TLxTextConvertObj::~TLxTextConvertObj() = default;
 
 TCharSetItem *TLxTextConvertObj::SelectCharSet(int32_t code)
 {
@@ -54,10 +54,10 @@ bool TLxTextConvertObj::Convert(int32_t code, std::string_view bytes, TEditStrin
 TLxTextFileConverter::TLxTextFileConverter(QObject *owner) : QObject(owner)
 {
     QWidget *window = owner && owner->isWidgetType() ? static_cast<QWidget *>(owner) : nullptr;
-    ConvertObj = new TLxTextConvertObj(window);
+    ConvertObj = std::make_unique<TLxTextConvertObj>(window);
 }
 
-TLxTextFileConverter::~TLxTextFileConverter() { delete ConvertObj; }
+TLxTextFileConverter::~TLxTextFileConverter() = default;
 
 bool TLxTextFileConverter::Convert(int32_t code, std::istream &stream, TEditStringList *lines)
 {

@@ -37,7 +37,7 @@ public:
     // The same for a whole text in memory.
     bool Convert(int32_t code, std::string_view bytes, TEditStringList *lines);
 
-    TCharSetList *CharSets = nullptr;       // owned
+    std::unique_ptr<TCharSetList> CharSets;
     TCharSetItem *CurrentCharSet = nullptr; // a row of CharSets, or null
     QWidget *MessageParent = nullptr;
 
@@ -58,7 +58,7 @@ public:
     // The row of the last request (null when its code had no row); its Name is what the user is shown.
     TCharSetItem *CurrentCharSet() const;
 
-    TLxTextConvertObj *ConvertObj = nullptr; // owned
+    std::unique_ptr<TLxTextConvertObj> ConvertObj;
 };
 
 #endif

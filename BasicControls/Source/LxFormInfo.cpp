@@ -49,10 +49,14 @@ TLxFormInfo::TLxFormInfo(QWidget *owner)
 
 TLxFormInfo::~TLxFormInfo()
 {
-    // Called while the form is being destroyed, as its child: what the window still knows of
-    // itself then is its last placement.
-    if (FActive)
-        SaveInfo();
+    // Called while the form is being destroyed, as its child. A form that was closed was
+    // recorded then, while it still knew its placement; one destroyed without closing is
+    // recorded now.
+    if (!FActive)
+        return;
+    if (!FRecordedOnClose)
+        RecordForm();
+    WriteInfo();
 }
 
 QString TLxFormInfo::SectionName() const
@@ -159,6 +163,11 @@ bool TLxFormInfo::SaveInfo()
     if (!FActive)
         return true;
     RecordForm();
+    return WriteInfo();
+}
+
+bool TLxFormInfo::WriteInfo()
+{
     if (SectionName().isEmpty())
         return true;
     ProfileFile ini(IniFileName());
@@ -178,7 +187,12 @@ bool TLxFormInfo::SaveInfo()
 bool TLxFormInfo::eventFilter(QObject *watched, QEvent *event)
 {
     // Closing may hide the window for good before it is destroyed; remember it as it was.
-    if (watched == FForm && event->type() == QEvent::Close && FActive)
+    if (watched == FForm && event->type() == QEvent::Close && FActive) {
         RecordForm();
+        FRecordedOnClose = true;
+    } else if (watched == FForm && event->type() == QEvent::Show) {
+        // Shown again, the form may move before it next closes.
+        FRecordedOnClose = false;
+    }
     return QObject::eventFilter(watched, event);
 }

@@ -48,6 +48,8 @@ private:
     void LoadInfo();
     void ApplyToForm();
     void RecordForm();
+    // Writes the recorded placement; false when the ini file could not be written.
+    bool WriteInfo();
     std::string IniFileName();
 
     QPointer<QWidget> FForm;
@@ -55,6 +57,7 @@ private:
     QString FObjectName;
     std::string FIniFileName;
     bool FActive = false;
+    bool FRecordedOnClose = false;   // the placement was taken when the form closed
     int32_t FState = 0;
     int32_t FTop = 0;
     int32_t FLeft = 0;

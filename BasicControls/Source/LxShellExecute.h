@@ -11,7 +11,6 @@ class TLxShellExec
 public:
     QString FileName;
     TLxSHVerb Verb = TLxSHVerb::svOpen;
-    int ShowCmad = 1; // kept for callers that set it; the desktop decides how windows show
 
     // Asks the desktop to act on FileName: an address with a scheme ("https://...",
     // "mailto:...") goes as it is, a bare mail address becomes "mailto:", anything else is a

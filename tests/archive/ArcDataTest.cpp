@@ -95,7 +95,8 @@ TEST_F(ArcDataTest, FoldersFromStoredPaths)
     EXPECT_EQ(x->Data->Folders->Items(0)->Path, "x\\y");
     EXPECT_EQ(data.Data->Folders->FindByName("dir"), nullptr);
     EXPECT_EQ(data.Data->Folders->FindByName("A"), nullptr);
-    EXPECT_EQ(a->Node, nullptr);
+    EXPECT_EQ(data.Data->Folders->Items(a->Index), a);
+    EXPECT_EQ(x->Data->Folders->Items(0)->Index, 0);
     EXPECT_EQ(a->Owner, data.Data->Folders.get());
     EXPECT_EQ(a->Data->Owner, a);
 }

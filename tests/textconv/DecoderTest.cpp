@@ -219,6 +219,9 @@ TEST(Detection, Rules)
         {"zero bytes, first byte set", std::string("a\0b\0", 4), -6, 7},
         {"zero bytes, first byte zero", std::string("\0a\0b", 4), -5, 7},
         {"zero bytes outnumbered by 01", std::string("a\0\x01\x01\0\x01", 6), -5, 7},
+        // The byte order follows where the zero bytes fall, not the first byte: "日\n本\n".
+        {"Japanese UTF-16BE, zeros at even offsets", std::string("\x65\xE5\0\n\x67\x2C\0\n", 8), -5, 7},
+        {"Japanese UTF-16LE, zeros at odd offsets", std::string("\xE5\x65\n\0\x2C\x67\n\0", 8), -6, 7},
         {"UTF-5 letters", "GGGG", -2, 10},
         {"7-bit text", "plain text", 932, 5},
         {"Shift_JIS clear of 7F-8D and 90-A0 reads as EUC-JP", "\xE0\xB0\xE0\xB1\xE0\xB2", -932, 8},

@@ -3,6 +3,9 @@
 #include "Source/LxPnGlobalState.h"
 #include "Source/MainFrm.h"
 #include "Source/TextViewFrm.h"
+#include "Source/ArcFileListModel.h"
+#include "Source/ArcFolderTreeModel.h"
+#include "Source/LxPnViewer.h"
 #include "Source/ViewerFrm.h"
 #include "LxContextPopup.h"
 #include "LxMRUManager.h"
@@ -24,7 +27,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -148,16 +150,17 @@ protected:
 
     static void SelectFolder(TFormViewer *form, const QString &path)
     {
-        QTreeWidgetItem *node = form->TreeArcFile->topLevelItem(0);
+        const QAbstractItemModel *tree = form->TreeModel;
+        QModelIndex node = tree->index(0, 0);
         for (const QString &part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-            QTreeWidgetItem *next = nullptr;
-            for (int i = 0; node && i < node->childCount(); ++i)
-                if (node->child(i)->text(0) == part)
-                    next = node->child(i);
+            QModelIndex next;
+            for (int i = 0; node.isValid() && i < tree->rowCount(node); ++i)
+                if (tree->index(i, 0, node).data().toString() == part)
+                    next = tree->index(i, 0, node);
             node = next;
         }
-        ASSERT_NE(node, nullptr) << path.toStdString();
-        form->TreeArcFile->setCurrentItem(node);
+        ASSERT_TRUE(node.isValid()) << path.toStdString();
+        form->TreeArcFile->setCurrentIndex(node);
     }
 
     // Closes the next modal window that opens (within a few seconds) and reports its title.
@@ -205,7 +208,7 @@ TEST_F(ViewerTest, CommandLineOpensEachArchiveInItsTabAndFindsOpenOnesAgain)
     ASSERT_EQ(window->PageControl1->count(), 2);
     EXPECT_EQ(window->PageControl1->currentIndex(), 1);
     EXPECT_EQ(window->PageControl1->tabText(0), a);
-    EXPECT_EQ(ViewerFactory()->Count(), 2);
+    EXPECT_EQ(window->ViewerFactory()->Count(), 2);
     // Sounds are held back while the batch runs; one message sound follows it.
     EXPECT_EQ(Count(QStringLiteral("msg.wav")), 1);
     EXPECT_EQ(Count(QStringLiteral("clk.wav")), 0);
@@ -214,17 +217,17 @@ TEST_F(ViewerTest, CommandLineOpensEachArchiveInItsTabAndFindsOpenOnesAgain)
     // The tree holds the archive's folders; the list its root folder.
     TFormViewer *form = Form(0);
     ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->TreeArcFile->topLevelItem(0)->text(0), QStringLiteral("a.zip"));
-    EXPECT_EQ(form->TreeArcFile->topLevelItem(0)->childCount(), 1);
+    EXPECT_EQ(form->TreeModel->index(0, 0).data().toString(), QStringLiteral("a.zip"));
+    EXPECT_EQ(form->TreeModel->rowCount(form->TreeModel->index(0, 0)), 1);
     EXPECT_EQ(form->ListModel->rowCount(), 4);   // docs, then three files
     EXPECT_EQ(form->ListModel->ImageIndex(0), 0);
 
     // Bringing a tab to the front by its tab makes it the one the commands act on.
-    EXPECT_EQ(CurrentViewer().get(), static_cast<IPnViewer *>(Form(1)->Viewer.get()));
+    EXPECT_EQ(window->ViewerFactory()->CurrentViewer().get(), static_cast<IPnViewer *>(Form(1)->Viewer.get()));
     QTabBar *bar = window->PageControl1->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(0).center());
     EXPECT_EQ(window->PageControl1->currentIndex(), 0);
-    EXPECT_EQ(CurrentViewer().get(), static_cast<IPnViewer *>(Form(0)->Viewer.get()));
+    EXPECT_EQ(window->ViewerFactory()->CurrentViewer().get(), static_cast<IPnViewer *>(Form(0)->Viewer.get()));
     window->PageControl1->setCurrentIndex(1);
 
     // The same file by another spelling (relative, through "..", through a link) comes to
@@ -321,7 +324,7 @@ TEST_F(ViewerTest, ToolsFollowTheFocusedTab)
     SelectFolder(form, QStringLiteral("docs/sub"));
     EXPECT_TRUE(window->ActUpper->isEnabled());
     window->ActUpper->trigger();
-    EXPECT_EQ(form->TreeArcFile->currentItem()->text(0), QStringLiteral("docs"));
+    EXPECT_EQ(form->CurrentFolderCaption(), QStringLiteral("docs"));
 
     // Focus leaving the tab leaves no tab to act on.
     QApplication::focusWidget()->clearFocus();
@@ -331,7 +334,7 @@ TEST_F(ViewerTest, ToolsFollowTheFocusedTab)
     form->TreeArcFile->setFocus();
     ASSERT_TRUE(window->LxGBCloseFile->isEnabled());
     QTest::mouseClick(window->LxGBCloseFile, Qt::LeftButton);
-    EXPECT_EQ(ViewerFactory()->Count(), 0);
+    EXPECT_EQ(window->ViewerFactory()->Count(), 0);
     EXPECT_TRUE(disabled());
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->PageControl1->count() == 0; }));
     // Opened again right away, it gets a tab of its own.
@@ -339,7 +342,7 @@ TEST_F(ViewerTest, ToolsFollowTheFocusedTab)
     window->LxGBCloseFile->click();
     window->OpenFiles({tmp.filePath(QStringLiteral("sample.zip"))});
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->PageControl1->count() == 1; }));
-    EXPECT_EQ(ViewerFactory()->Count(), 1);
+    EXPECT_EQ(window->ViewerFactory()->Count(), 1);
 }
 
 TEST_F(ViewerTest, UnsupportedFormatIsReportedAndItsTabCloses)
@@ -349,7 +352,7 @@ TEST_F(ViewerTest, UnsupportedFormatIsReportedAndItsTabCloses)
     OpenWindow({odd});
     EXPECT_EQ(messages, QStringList{QStringLiteral("この形式には対応していません")});
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->PageControl1->count() == 0; }));
-    EXPECT_EQ(ViewerFactory()->Count(), 0);
+    EXPECT_EQ(window->ViewerFactory()->Count(), 0);
 }
 
 TEST_F(ViewerTest, DoubleClickOnFolderRowEntersItAndOpensNothing)
@@ -370,7 +373,7 @@ TEST_F(ViewerTest, DoubleClickOnFolderRowEntersItAndOpensNothing)
     });
     EXPECT_TRUE(modal.isEmpty()) << modal.toStdString();
     EXPECT_TRUE(messages.isEmpty());
-    EXPECT_EQ(form->TreeArcFile->currentItem()->text(0), QStringLiteral("docs"));
+    EXPECT_EQ(form->CurrentFolderCaption(), QStringLiteral("docs"));
     EXPECT_EQ(RowOf(form, "guide.txt"), 1);
 }
 
@@ -403,7 +406,7 @@ TEST_F(ViewerTest, MemoryExtractionShowsTextOrSaysWhyNot)
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     form->ListFileView->setFocus();
-    ASSERT_TRUE(CurrentViewerTools());
+    ASSERT_TRUE(window->ViewerFactory()->CurrentViewerTools());
     const int clicks = Count(QStringLiteral("clk.wav"));
     const QString title = CloseNextModal([&] {
         QTest::mouseClick(form->ListFileView->viewport(), Qt::LeftButton, {}, rect.center());
@@ -557,8 +560,8 @@ TEST_F(ViewerTest, RootOfTreeOffersDesktopMenuForTheArchiveOnly)
     OpenWindow({archive});
     TFormViewer *form = Form(0);
     ASSERT_NE(form, nullptr);
-    QTreeWidget *tree = form->TreeArcFile;
-    const QPoint rootPos = tree->visualItemRect(tree->topLevelItem(0)).center();
+    QTreeView *tree = form->TreeArcFile;
+    const QPoint rootPos = tree->visualRect(form->TreeModel->index(0, 0)).center();
     QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, rootPos);
     QMenu *menu = form->LxContextPopup1()->Menu();
     ASSERT_NE(menu, nullptr);
@@ -576,7 +579,7 @@ TEST_F(ViewerTest, RootOfTreeOffersDesktopMenuForTheArchiveOnly)
     // A sub-folder gets no menu.
     SelectFolder(form, QStringLiteral("docs"));
     QMenu *before = form->LxContextPopup1()->Menu();
-    QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(tree->currentItem()).center());
+    QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, tree->visualRect(tree->currentIndex()).center());
     EXPECT_EQ(form->LxContextPopup1()->Menu(), before);
     EXPECT_FALSE(before->isVisible());
 }
@@ -588,10 +591,9 @@ TEST_F(ViewerTest, ProgramEndRemovesOnlyItsOwnExtractionFolder)
         QProcess tovik;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("TOVIK_QUIT_AFTER_LOAD"), QStringLiteral("1"));
-        env.insert(QStringLiteral("TOVIK_TIMING"), QStringLiteral("1"));
         tovik.setProcessEnvironment(env);
-        tovik.start(QStringLiteral(TOVIK_TEST_BIN_DIR "/tovik"), {archive});
+        // The program as it runs, ended by the timing harness once its first tab shows.
+        tovik.start(QStringLiteral(TOVIK_TEST_BIN_DIR "/tovik-open-timing"), {archive});
         EXPECT_TRUE(tovik.waitForFinished(60000));
         EXPECT_EQ(tovik.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(tovik.exitCode(), 0);

@@ -1,0 +1,170 @@
+#include "Source/ArcFileListModel.h"
+
+#include "Source/LxPnGlobalProcs.h"
+#include "platform/DosDateTime.h"
+#include "LxListViewSorter.h"
+
+#include <algorithm>
+
+
+namespace {
+
+const char *const kColumnCaptions[TArcFileListModel::ColumnCount] = {
+    "ファイル名", "オリジナルサイズ", "圧縮サイズ", "レート", "日付", "時間", "属性", "CRC", "モード"};
+
+std::string PadLeft(std::string text, size_t width)
+{
+    if (text.size() < width)
+        text.insert(0, width - text.size(), ' ');
+    return text;
+}
+
+// One sub-text of an entry's row (column 1 to 8), built alone so that sorting a column does
+// not format the other seven.
+std::string EntrySubText(const TLxPackedItem &item, int column)
+{
+    switch (column) {
+    case 1: return SizeText(item.OriginalSize);
+    case 2: return SizeText(item.CompressedSize);
+    case 3: return PadLeft(item.RatioText, 6);
+    case 4: return tovik::platform::DateText(item.DateTime);
+    case 5: return tovik::platform::TimeText(item.DateTime);
+    case 6: return item.AttrText;
+    case 7: return item.CRCText;
+    case 8: return item.ModeText;
+    default: return std::string();
+    }
+}
+
+} // namespace
+
+void TArcFileListModel::SetFolder(TLxArcFolderData *folder, TLxIConLib *iconLib, const QList<QIcon> *images)
+{
+    beginResetModel();
+    FFolder = folder;
+    FIconLib = iconLib;
+    FImages = images;
+    FFolderCount = folder ? folder->Folders->Count() : 0;
+    const int total = folder ? FFolderCount + folder->Entries->Count() : 0;
+    FOrder.resize(total);
+    for (int i = 0; i < total; ++i)
+        FOrder[i] = i;
+    endResetModel();
+}
+
+int TArcFileListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(FOrder.size());
+}
+
+int TArcFileListModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : ColumnCount; }
+
+TLxArcFolderItem *TArcFileListModel::FolderAt(int row) const
+{
+    if (!FFolder || row < 0 || row >= int(FOrder.size()) || FOrder[row] >= FFolderCount)
+        return nullptr;
+    return FFolder->Folders->Items(FOrder[row]);
+}
+
+TLxPackedItem *TArcFileListModel::EntryAt(int row) const
+{
+    if (!FFolder || row < 0 || row >= int(FOrder.size()) || FOrder[row] < FFolderCount)
+        return nullptr;
+    return FFolder->Entries->Items(FOrder[row] - FFolderCount);
+}
+
+int TArcFileListModel::ImageIndex(int row) const
+{
+    if (FolderAt(row))
+        return TLxIConLib::FolderImage;
+    if (TLxPackedItem *item = EntryAt(row))
+        return FIconLib ? FIconLib->ImageIndexFor(item->Name) : TLxIConLib::FileImage;
+    return -1;
+}
+
+std::string TArcFileListModel::CellText(int row, int column) const
+{
+    if (TLxArcFolderItem *folder = FolderAt(row))
+        return column == 0 ? folder->Name : std::string();
+    if (TLxPackedItem *item = EntryAt(row))
+        return column == 0 ? item->Name : EntrySubText(*item, column);
+    return std::string();
+}
+
+QVariant TArcFileListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return QVariant();
+    const int row = index.row();
+    const int column = index.column();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        if (role == Qt::ToolTipRole && column != 0)
+            return QVariant();
+        return Cp932ToQString(CellText(row, column));
+    case Qt::DecorationRole:
+        if (column == 0 && FImages) {
+            const int image = ImageIndex(row);
+            if (image >= 0 && image < FImages->size())
+                return FImages->at(image);
+        }
+        return QVariant();
+    case Qt::TextAlignmentRole:
+        if (column >= 1 && column <= 3)
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+        return QVariant();
+    default:
+        return QVariant();
+    }
+}
+
+QVariant TArcFileListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
+        return QVariant();
+    if (role == Qt::DisplayRole)
+        return QString::fromUtf8(kColumnCaptions[section]);
+    return QVariant();
+}
+
+void TArcFileListModel::Sort(int column, int direction)
+{
+    if (!FFolder || direction == 0)
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<int> beforeRows;
+    beforeRows.reserve(before.size());
+    for (const QModelIndex &i : before)
+        beforeRows.push_back(FOrder[i.row()]);
+
+    // The keys are made once: a comparison must not format texts.
+    const int total = static_cast<int>(FOrder.size());
+    std::vector<std::string> ownKeys;
+    std::vector<std::string_view> keys(total);
+    if (column == 0) {
+        for (int i = 0; i < total; ++i)
+            keys[i] = i < FFolderCount ? std::string_view(FFolder->Folders->Items(i)->Name)
+                                       : std::string_view(FFolder->Entries->Items(i - FFolderCount)->Name);
+    } else {
+        ownKeys.resize(total);
+        for (int i = FFolderCount; i < total; ++i)
+            ownKeys[i] = EntrySubText(*FFolder->Entries->Items(i - FFolderCount), column);
+        for (int i = 0; i < total; ++i)
+            keys[i] = ownKeys[i];
+    }
+    std::stable_sort(FOrder.begin(), FOrder.end(), [&](int a, int b) {
+        return direction * CompareTextAZ(keys[a], keys[b]) < 0;
+    });
+
+    std::vector<int> rowOf(total);
+    for (int r = 0; r < total; ++r)
+        rowOf[FOrder[r]] = r;
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype k = 0; k < before.size(); ++k)
+        after.append(index(rowOf[beforeRows[k]], before[k].column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}

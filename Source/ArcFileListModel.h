@@ -1,0 +1,57 @@
+// The file list of an archive tab: the rows of one folder of the contents model, as a Qt
+// model, never one widget item per row, so that a folder of 100,000 entries shows and sorts
+// at once. Rows only point into the contents model, which must outlive them.
+#ifndef TOVIK_SOURCE_ARCFILELISTMODEL_H
+#define TOVIK_SOURCE_ARCFILELISTMODEL_H
+
+#include "Source/LxIConLib.h"
+#include "Source/LxPnArcDataClasses.h"
+
+#include <QAbstractTableModel>
+#include <QIcon>
+#include <QList>
+
+#include <string>
+#include <vector>
+
+// The rows of one folder: its sub-folders, then its entries, in the order the archive gave
+// them until a column heading is clicked.
+class TArcFileListModel : public QAbstractTableModel
+{
+public:
+    static constexpr int ColumnCount = 9;
+
+    explicit TArcFileListModel(QObject *parent = nullptr) : QAbstractTableModel(parent) {}
+
+    // Shows the contents of folder (null: nothing) with icons from iconLib.
+    void SetFolder(TLxArcFolderData *folder, TLxIConLib *iconLib, const QList<QIcon> *images);
+    TLxArcFolderData *Folder() const { return FFolder; }
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // The folder of a folder row, the entry of a file row; null otherwise.
+    TLxArcFolderItem *FolderAt(int row) const;
+    TLxPackedItem *EntryAt(int row) const;
+    // 0 for a folder row, the type's picture (1 and above) for a file row, -1 out of range.
+    int ImageIndex(int row) const;
+    // The text of a cell as the list shows it (CP932 bytes). Folder rows have texts only in
+    // the caption column and the four columns after it (empty ones).
+    std::string CellText(int row, int column) const;
+
+    // Re-orders the rows by column's texts; direction 1 ascending, -1 descending. Rows of
+    // equal text keep their order.
+    void Sort(int column, int direction);
+
+private:
+    TLxArcFolderData *FFolder = nullptr;
+    TLxIConLib *FIconLib = nullptr;
+    const QList<QIcon> *FImages = nullptr;
+    int FFolderCount = 0;
+    // Row -> position in the folder: sub-folders first (0 .. FFolderCount-1), then entries.
+    std::vector<int> FOrder;
+};
+
+#endif
