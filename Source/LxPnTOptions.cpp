@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QAbstractItemView>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -224,11 +225,15 @@ TColorBox::TColorBox(QWidget *parent) : QWidget(parent), FCombo(new QComboBox(th
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(FCombo);
     FCombo->setMaxVisibleItems(20);
+    // The longest colour name does not set the width; the list itself shows names whole.
+    FCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    FCombo->setMinimumContentsLength(16);
     for (const TNamedColor &c : kFixedColors)
         AddEntry(c.Value, QString::fromUtf8(c.Name));
     for (const TNamedColor &c : kSystemColors)
         AddEntry(kSystemColor + c.Value, QString::fromUtf8(c.Name));
     FCombo->addItem(QStringLiteral("カスタム..."));
+    FCombo->view()->setMinimumWidth(FCombo->view()->sizeHintForColumn(0) + 24);
     FCustomIndex = -1;
     setFocusProxy(FCombo);
     QObject::connect(FCombo, &QComboBox::activated, this, [this](int index) { Activated(index); });
@@ -293,6 +298,8 @@ QString TFormOption::DefaultFolder() { return QDir::tempPath(); }
 TFormOption::TFormOption(TAppIniData &settings, QWidget *parent) : QDialog(parent), FSettings(settings)
 {
     setObjectName(QStringLiteral("FormOption"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     FBaseTitle = QStringLiteral("詳細設定");
     setWindowTitle(FBaseTitle);
 
@@ -708,7 +715,8 @@ void TFormOption::SelectPage(int Page)
                                               i == Page ? QSizePolicy::Preferred : QSizePolicy::Ignored);
     PageControl->adjustSize();
     const QSize hint = sizeHint();
-    resize(std::max(kWidth, hint.width()), std::max(kHeights[Page], hint.height()));
+    // A dialog border: the size is fixed.
+    setFixedSize(std::max(kWidth, hint.width()), std::max(kHeights[Page], hint.height()));
 }
 
 QString TFormOption::ChosenWorkFolder() const
