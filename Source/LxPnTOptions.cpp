@@ -295,6 +295,21 @@ void TColorBox::Activated(int index)
 
 QString TFormOption::DefaultFolder() { return QDir::tempPath(); }
 
+bool TFormOption::KeepFixedPitchFamilies(QFontDialog &dialog)
+{
+    // The family list is the dialog's first list view.
+    const QList<QListView *> lists = dialog.findChildren<QListView *>();
+    auto *model = lists.isEmpty() ? nullptr : qobject_cast<QStringListModel *>(lists.front()->model());
+    if (!model)
+        return false;
+    QStringList fixed;
+    for (const QString &family : model->stringList())
+        if (IsFixedPitch(family))
+            fixed << family;
+    model->setStringList(fixed);
+    return true;
+}
+
 TFormOption::TFormOption(TAppIniData &settings, QWidget *parent) : QDialog(parent), FSettings(settings)
 {
     setObjectName(QStringLiteral("FormOption"));
@@ -351,16 +366,7 @@ TFormOption::TFormOption(TAppIniData &settings, QWidget *parent) : QDialog(paren
         QFontDialog dialog(font, this);
         dialog.setOptions((options & ~QFontDialog::MonospacedFonts) | QFontDialog::DontUseNativeDialog);
         if (options & QFontDialog::MonospacedFonts) {
-            const QList<QListView *> lists = dialog.findChildren<QListView *>();
-            if (!lists.isEmpty()) {
-                if (auto *model = qobject_cast<QStringListModel *>(lists.front()->model())) {
-                    QStringList fixed;
-                    for (const QString &family : model->stringList())
-                        if (IsFixedPitch(family))
-                            fixed << family;
-                    model->setStringList(fixed);
-                }
-            }
+            KeepFixedPitchFamilies(dialog);
             dialog.setCurrentFont(font);
         }
         if (dialog.exec() != QDialog::Accepted)

@@ -74,6 +74,10 @@ public:
 
     // The default work folder: the system's temporary folder.
     static QString DefaultFolder();
+    // Leaves only fixed-pitch families in the family list of Qt's own font dialog (its own
+    // option leaves out the Japanese fonts, which do not report a fixed pitch). False when the
+    // dialog has no such list.
+    static bool KeepFixedPitchFamilies(QFontDialog &dialog);
 
     // The pickers and the sound output; the real dialogs by default, replaced in tests.
     std::function<bool(QString &folder)> PickFolder;

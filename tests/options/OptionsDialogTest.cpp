@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QListView>
+#include <QStringListModel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -291,6 +293,19 @@ TEST_F(OptionsDialogTest, FontAndColourPickersFillTheirFields)
     const QByteArray saved = ReadFile(IniPath());
     EXPECT_TRUE(saved.contains("FontName=IPAGothic\nFontSize=12\n")) << saved.constData();
     EXPECT_TRUE(saved.contains("TextBGColor=5649426\n")) << saved.constData();
+}
+
+// The fixed-pitch filter keeps the Japanese gothic face, which Qt's own filter drops.
+TEST(OptionsFontFilter, FixedPitchKeepsTheJapaneseGothic)
+{
+    QFontDialog dialog;
+    dialog.setOptions(QFontDialog::DontUseNativeDialog);
+    ASSERT_TRUE(TFormOption::KeepFixedPitchFamilies(dialog));
+    auto *model = qobject_cast<QStringListModel *>(dialog.findChildren<QListView *>().front()->model());
+    const QStringList families = model->stringList();
+    EXPECT_TRUE(families.contains(QStringLiteral("IPAGothic"))) << families.join(',').toStdString();
+    EXPECT_FALSE(families.contains(QStringLiteral("IPAPGothic")));
+    EXPECT_FALSE(families.contains(QStringLiteral("DejaVu Sans")));
 }
 
 TEST_F(OptionsDialogTest, CloseSavesNothing)
