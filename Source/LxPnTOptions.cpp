@@ -3,6 +3,7 @@
 #include "Source/LxPnGlobalState.h"
 #include "Source/LxPnSystem.h"
 #include "LxNumEdit.h"
+#include "editor/EditFuncs.h"
 #include "platform/MessageBox.h"
 #include "platform/WorkFolder.h"
 
@@ -40,56 +41,7 @@ namespace {
 
 // ---- colours ----
 
-constexpr int32_t kSystemColor = int32_t(0xFF000000);
-
-// A stored colour value as a colour of the desktop: 0x00BBGGRR, or a system colour
-// (0xFF000000 plus its index) taken from the application's palette.
-QColor ColorValueToQColor(int32_t value, const QColor &fallback = QColor())
-{
-    if ((uint32_t(value) & 0xFF000000u) == 0xFF000000u) {
-        const QPalette pal = QApplication::palette();
-        switch (value & 0xFF) {
-        case 0: return pal.color(QPalette::Button);                          // scroll bar
-        case 1: return pal.color(QPalette::Dark);                            // desktop
-        case 2: return pal.color(QPalette::Highlight);                       // active caption
-        case 3: return pal.color(QPalette::Mid);                             // inactive caption
-        case 4: return pal.color(QPalette::Window);                          // menu
-        case 5: return pal.color(QPalette::Base);                            // window
-        case 6: return pal.color(QPalette::Shadow);                          // window frame
-        case 7: return pal.color(QPalette::WindowText);                      // menu text
-        case 8: return pal.color(QPalette::Text);                            // window text
-        case 9: return pal.color(QPalette::HighlightedText);                 // caption text
-        case 10: case 11: return pal.color(QPalette::Button);                // borders
-        case 12: return pal.color(QPalette::Dark);                           // application workspace
-        case 13: return pal.color(QPalette::Highlight);
-        case 14: return pal.color(QPalette::HighlightedText);
-        case 15: return pal.color(QPalette::Button);                         // button face
-        case 16: return pal.color(QPalette::Mid);                            // button shadow
-        case 17: return pal.color(QPalette::Disabled, QPalette::Text);       // grey text
-        case 18: return pal.color(QPalette::ButtonText);
-        case 19: return pal.color(QPalette::Disabled, QPalette::WindowText); // inactive caption text
-        case 20: return pal.color(QPalette::Light);                          // button highlight
-        case 21: return pal.color(QPalette::Shadow);                         // 3D dark shadow
-        case 22: return pal.color(QPalette::Midlight);                       // 3D light
-        case 23: return pal.color(QPalette::ToolTipText);
-        case 24: return pal.color(QPalette::ToolTipBase);
-        case 26: return pal.color(QPalette::Link);                           // hot tracking
-        case 27: return pal.color(QPalette::Highlight);                      // caption gradients
-        case 28: return pal.color(QPalette::Midlight);
-        case 29: return pal.color(QPalette::Highlight);                      // menu highlight
-        case 30: return pal.color(QPalette::Window);                         // menu bar
-        default: return fallback;
-        }
-    }
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
-
-int32_t QColorToColorValue(const QColor &color)
-{
-    if (!color.isValid())
-        return 0;
-    return int32_t(uint32_t(color.red()) | uint32_t(color.green()) << 8 | uint32_t(color.blue()) << 16);
-}
+constexpr int32_t kSystemColor = kSystemColorFlag;
 
 struct TNamedColor {
     int32_t Value;
@@ -130,11 +82,7 @@ QIcon Swatch(const QColor &color)
     return QIcon(pixmap);
 }
 
-QString HexName(int32_t value)
-{
-    return QStringLiteral("#%1").arg(QColorToColorValue(ColorValueToQColor(value)) & 0xFFFFFF, 6, 16, QLatin1Char('0'))
-        .toUpper();
-}
+QString HexName(int32_t value) { return ColorValueToQColor(value).name().toUpper(); }
 
 // The sound file as the general page loads it: shown only while sounds are on.
 QString LoadedSound(const TAppIniData &s, const TTextKey &key)
