@@ -272,7 +272,12 @@ void TFormMain::ShowOptions(int Page)
     PlayUISound(2);
     TFormOption dialog(*ini, this);
     dialog.SelectPage(Page);
-    dialog.exec();
+    // The history is this window's own: a saved change applies at once. The placement setting
+    // is read when the window opens next; the viewers read theirs when they open.
+    if (dialog.exec() == QDialog::Accepted && Page == 0) {
+        OpenDialog1->SetActive(ini->ReadBool(SettingKeys::General::UseMRU));
+        OpenDialog1->SetMaxSize(ini->ReadInteger(SettingKeys::General::MRUMax));
+    }
 }
 
 void TFormMain::UpdateActions()

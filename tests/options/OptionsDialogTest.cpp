@@ -2,6 +2,7 @@
 #include "Source/LxPnSystem.h"
 #include "Source/LxPnTOptions.h"
 #include "Source/MainFrm.h"
+#include "LxMRUManager.h"
 #include "LxNumEdit.h"
 #include "platform/MessageBox.h"
 
@@ -348,6 +349,18 @@ TEST(OptionsFromMainWindow, EachCommandOpensItsPage)
             ++index;
         }
         EXPECT_EQ(sounds, QStringList({"clk.wav", "clk.wav", "clk.wav"}));
+
+        // A saved history setting applies to the open window at once.
+        ASSERT_TRUE(window.OpenDialog1->Active());
+        QTimer::singleShot(0, [&] {
+            if (auto *dialog = dynamic_cast<TFormOption *>(QApplication::activeModalWidget())) {
+                dialog->CheckUseMRU->click();
+                dialog->ButtonUpdate->click();
+            }
+        });
+        window.ActOptionApp->trigger();
+        EXPECT_FALSE(window.OpenDialog1->Active());
+        EXPECT_FALSE(state.IniData().ReadBool(SettingKeys::General::UseMRU));
     }
     qunsetenv("TOVIK_INI");
 }
