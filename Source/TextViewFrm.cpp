@@ -3,6 +3,7 @@
 #include "Source/LxPnArcDataClasses.h"
 #include "Source/LxPnGlobalProcs.h"
 #include "Source/LxPnGlobalState.h"
+#include "Source/PrintPreviewFrm.h"
 #include "editor/EditTypes.h"
 #include "platform/Cp932.h"
 #include "platform/Fonts.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <cstring>
@@ -85,6 +87,15 @@ TFrmTextView::TFrmTextView(QWidget *parent)
     status->addWidget(LxPanelCharSet);
 
     Action4 = new QAction(QStringLiteral("自動変換"), this);
+    ActPrint = new QAction(QStringLiteral("印刷"), this);
+    ActPrint->setShortcut(QKeySequence::Print);
+    ActPrint->setToolTip(QStringLiteral("印刷プレビュー"));
+    addAction(ActPrint);
+    connect(ActPrint, &QAction::triggered, this, [this] { ActPrintExecute(); });
+    auto *printButton = new QToolButton(status);
+    printButton->setDefaultAction(ActPrint);
+    printButton->setAutoRaise(true);
+    status->addPermanentWidget(printButton);
     LxTextFileConverter1 = new TLxTextFileConverter(this);
 
     auto *layout = new QVBoxLayout(this);
@@ -113,6 +124,13 @@ void TFrmTextView::ApplySettings()
                                       (tabWidth >= 2 && tabWidth <= 12 ? tabWidth : 4));
 }
 
+
+void TFrmTextView::ActPrintExecute()
+{
+    TFormPreview preview(this);
+    preview.LoadText(Entry ? Cp932ToQString(Entry->Path) : QString(), Lines_);
+    preview.exec();
+}
 
 void TFrmTextView::SetEntry(const TLxPackedItem *entry)
 {

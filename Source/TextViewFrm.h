@@ -48,6 +48,9 @@ public:
     // also disables "自動変換").
     int AutoDetect();
 
+    // Opens the print preview of the shown lines, modally, and frees it when it closes.
+    void ActPrintExecute();
+
     // The shown text as display (Shift_JIS) lines.
     const std::vector<std::string> &Lines() const { return Lines_; }
     // The file extension (without dot) that chooses the syntax colouring.
@@ -60,6 +63,7 @@ public:
     QLabel *LxPanelSize = nullptr;    // the entry's size, "1,234,567"
     QLabel *LxPanelCharSet = nullptr; // the character set's name
     QAction *Action4 = nullptr;       // "自動変換"; disabled when the text is Shift_JIS already
+    QAction *ActPrint = nullptr;      // "印刷": the print preview of the shown lines (Ctrl+P)
     TLxTextFileConverter *LxTextFileConverter1 = nullptr; // owned by the window
 
 private:

@@ -1,0 +1,31 @@
+#include "LxPreviewScreen.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+TLxPVScrenInfo::TLxPVScrenInfo()
+{
+    int dpiX = 96, dpiY = 96;
+    if (QScreen *screen = qobject_cast<QGuiApplication *>(QCoreApplication::instance())
+                              ? QGuiApplication::primaryScreen()
+                              : nullptr) {
+        dpiX = qRound(screen->logicalDotsPerInchX());
+        dpiY = qRound(screen->logicalDotsPerInchY());
+        FPhysicalWidth = screen->geometry().width();
+        FPhysicalHeight = screen->geometry().height();
+    }
+    SetDpi(dpiX > 0 ? dpiX : 96, dpiY > 0 ? dpiY : 96);
+}
+
+TLxPVScrenInfo::TLxPVScrenInfo(int dpiX, int dpiY)
+{
+    SetDpi(dpiX, dpiY);
+}
+
+void TLxPVScrenInfo::SetDpi(int dpiX, int dpiY)
+{
+    FDpiX = dpiX;
+    FDpiY = dpiY;
+    FPixelsPerMMX = float(dpiX) / 25.4f;
+    FPixelsPerMMY = float(dpiY) / 25.4f;
+}
