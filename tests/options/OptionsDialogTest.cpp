@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QStringListModel>
 #include <QPushButton>
 #include <QRadioButton>
