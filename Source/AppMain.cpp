@@ -3,10 +3,13 @@
 #include "Source/LxPnGlobalState.h"
 #include "Source/MainFrm.h"
 #include "platform/Fonts.h"
+#include "platform/SingleInstance.h"
 #include "platform/SoundPlayer.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QIcon>
+#include <QTimer>
 
 #include <cstdio>
 #include <exception>
@@ -33,6 +36,19 @@ void ChooseIconTheme()
         QIcon::setFallbackThemeName(QStringLiteral("hicolor"));
 }
 
+// The archives of the command line as absolute paths: a running window has its own current
+// folder. The first "--" only ends the options.
+QStringList FileArguments(QStringList args)
+{
+    args.removeFirst();
+    if (const qsizetype end = args.indexOf(QStringLiteral("--")); end >= 0)
+        args.removeAt(end);
+    for (QString &arg : args)
+        if (!arg.isEmpty())
+            arg = QFileInfo(arg).absoluteFilePath();
+    return args;
+}
+
 } // namespace
 
 int RunApplication(int argc, char *argv[], const std::function<void(TFormMain &)> &shown)
@@ -40,9 +56,21 @@ int RunApplication(int argc, char *argv[], const std::function<void(TFormMain &)
     int result = 1;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tovik"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tovik"));
+    // No application display name: Qt would append it to every window's caption.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tovik"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tovik"), QIcon(QStringLiteral(":/tovik/tovik.png"))));
     tovik::platform::RegisterFontSubstitutes();
     ChooseIconTheme();
+
+    // One window per user and display; a harness always has its own.
+    const QStringList args = FileArguments(QApplication::arguments());
+    tovik::platform::SingleInstance instance;
+    QStringList handedOver;
+    if (!shown) {
+        instance.OnFilesReceived = [&handedOver](const QStringList &files) { handedOver += files; };
+        if (instance.Start(args) == tovik::platform::SingleInstance::Role::Forwarded)
+            return 0;
+    }
 
     // Declared first, so that it outlives the state that plays through it.
     tovik::platform::SoundPlayer sounds;
@@ -59,13 +87,16 @@ int RunApplication(int argc, char *argv[], const std::function<void(TFormMain &)
         state->SetSoundSink([&sounds](const QString &fileName) { sounds.Play(fileName); });
 
     if (state) {
-        QStringList args = QApplication::arguments();
-        args.removeFirst();
         TFormMain window(args);
+        // What came in while the window was being made opens now; later batches at once.
+        instance.OnFilesReceived = [&window](const QStringList &files) { window.OpenForwardedFiles(files); };
+        if (!handedOver.isEmpty())
+            QTimer::singleShot(0, &window, [&window, handedOver] { window.OpenForwardedFiles(handedOver); });
         window.show();
         if (shown)
             shown(window);
         result = app.exec();
+        instance.OnFilesReceived = nullptr;
     }
     // Whatever was extracted for outside applications goes with the program.
     RemoveExtractFolder();

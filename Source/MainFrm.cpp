@@ -5,8 +5,10 @@
 #include "Source/LxPnTOptions.h"
 #include "Source/VersionInfoFrm.h"
 #include "Source/LxPnViewer.h"
+#include "Source/ViewerFrm.h"
 #include "LxFormInfo.h"
 #include "LxMRUManager.h"
+#include "platform/WindowTitle.h"
 #include "platform/WorkFolder.h"
 
 #include <QAction>
@@ -87,7 +89,7 @@ TFormMain::TFormMain(const QStringList &args, QWidget *parent)
     : QMainWindow(parent), FViewerFactory(std::make_unique<TPnViewerFactory>())
 {
     setObjectName(QStringLiteral("FormMain"));
-    setWindowTitle(QStringLiteral("Tovik 書庫ビューア"));
+    setWindowTitle(tovik::platform::ProgramTitle());
     resize(692, 468);
 
     PageControl1 = new QTabWidget(this);
@@ -121,7 +123,10 @@ TFormMain::TFormMain(const QStringList &args, QWidget *parent)
 
     FViewerFactory->SetStateHook([this] { UpdateActions(); });
     QObject::connect(qApp, &QApplication::focusChanged, this, [this] { UpdateActions(); });
-    QObject::connect(PageControl1, &QTabWidget::currentChanged, this, [this] { UpdateActions(); });
+    QObject::connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+        UpdateActions();
+        UpdateCaption();
+    });
     UpdateActions();
 
     if (!args.isEmpty())
@@ -292,6 +297,27 @@ void TFormMain::UpdateActions()
     LxGBCloseFile->setEnabled(tools != nullptr);
 }
 
+void TFormMain::UpdateCaption()
+{
+    QString path;
+    if (QWidget *page = PageControl1->currentWidget())
+        if (auto *form = page->findChild<TFormViewer *>(); form && form->Viewer && !form->Closing())
+            path = form->Viewer->FileName;
+    const QString caption = tovik::platform::DocumentCaption(path);
+    if (windowTitle() != caption)
+        setWindowTitle(caption);
+}
+
+void TFormMain::OpenForwardedFiles(const QStringList &names)
+{
+    OpenFiles(names);
+    if (isMinimized())
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
 void TFormMain::ActOpenArcFileExecute()
 {
     if (OpenDialog1->Execute())
@@ -340,6 +366,7 @@ void TFormMain::DoOpenFile(const QString &Name)
     }
     // The new tab is the one the commands act on.
     viewer->Activate();
+    UpdateCaption();
 }
 
 void TFormMain::dragEnterEvent(QDragEnterEvent *event)

@@ -35,6 +35,11 @@ public:
     void UpdateActions();
     // Opens the options dialog on page 0 (general), 1 (editor) or 2 (preview), modally.
     void ShowOptions(int Page);
+    // Captions the window after the archive of the front tab.
+    void UpdateCaption();
+    // Files that a later start of the program handed over: opened as one batch, then the
+    // window comes to the front (also when there are none).
+    void OpenForwardedFiles(const QStringList &names);
     // The factory of this window's archive tabs, which knows the tab the commands act on.
     IPnViewerFactory *ViewerFactory() const;
 

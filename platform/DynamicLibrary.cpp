@@ -7,10 +7,14 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 
 #ifndef TOVIK_ARCHIVER_INSTALL_DIR
 #define TOVIK_ARCHIVER_INSTALL_DIR "/usr/local/lib/tovik/archivers"
+#endif
+#ifndef TOVIK_ARCHIVER_DIR_FROM_BIN
+#define TOVIK_ARCHIVER_DIR_FROM_BIN "../lib/tovik/archivers"
 #endif
 
 namespace tovik::platform {
@@ -149,8 +153,12 @@ std::vector<std::string> ArchiverSearchPath()
         }
     }
     std::string exe = ExecutableFolder();
-    if (!exe.empty())
+    if (!exe.empty()) {
         folders.push_back(exe + "/archivers");
+        // The install prefix as the program finds itself in it: <prefix>/bin/tovik. Written
+        // without "..", since the folder is shown to the user.
+        folders.push_back((std::filesystem::path(exe) / TOVIK_ARCHIVER_DIR_FROM_BIN).lexically_normal().string());
+    }
     folders.push_back(TOVIK_ARCHIVER_INSTALL_DIR);
     return folders;
 }

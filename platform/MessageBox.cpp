@@ -1,4 +1,5 @@
 #include "MessageBox.h"
+#include "WindowTitle.h"
 
 #include <QApplication>
 
@@ -42,7 +43,7 @@ QMessageBox::StandardButton ShowMessage(QWidget *parent, const QString &text, Me
     case MessageKind::Error: icon = QMessageBox::Critical; break;
     case MessageKind::Question: icon = QMessageBox::Question; break;
     }
-    QString caption = title.isEmpty() ? QApplication::applicationDisplayName() : title;
+    QString caption = title.isEmpty() ? ProgramTitle() : title;
     QMessageBox box(icon, caption, shown, buttons, parent);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

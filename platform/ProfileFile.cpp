@@ -554,9 +554,11 @@ std::string ApplicationIniPath()
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     if (!ec && !exe.empty()) {
+        // A portable install keeps its file beside the program; an installed program never
+        // starts one there, even when it could write the folder (run as root).
         fs::path ini = exe;
         ini.replace_extension(".ini");
-        if (::access(exe.parent_path().c_str(), W_OK) == 0)
+        if (fs::exists(ini, ec))
             return ini.string();
     }
 

@@ -110,8 +110,9 @@ bool ParseProfileColor(std::string_view text, int32_t &out);
 bool ParseProfileCurrency(std::string_view text, int64_t &out);
 
 // The program's ini file: $TOVIK_INI when set; else <folder of the executable>/<executable
-// name>.ini when that folder may be written; else $XDG_CONFIG_HOME/tovik/tovik.ini (by default
-// ~/.config/tovik/tovik.ini). Looked up anew on each call.
+// name>.ini when that file already exists (a portable install); else
+// $XDG_CONFIG_HOME/tovik/tovik.ini (by default ~/.config/tovik/tovik.ini). Looked up anew on
+// each call.
 std::string ApplicationIniPath();
 
 } // namespace tovik::platform

@@ -12,6 +12,7 @@ packages=(
   adwaita-icon-theme hicolor-icon-theme
   xvfb xauth x11-apps x11-utils imagemagick poppler-utils openbox xdotool
   libarchive-tools 7zip arj jlha-utils gcab lhasa zip unzip nkf uchardet hyperfine
+  desktop-file-utils xdg-utils shared-mime-info man-db dpkg-dev debootstrap xdotool
 )
 
 missing=()

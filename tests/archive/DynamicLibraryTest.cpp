@@ -14,14 +14,15 @@ TEST(DynamicLibrary, SearchPathOrder)
 {
     ScopedEnv env("TOVIK_ARCHIVERS", "/first:/second::/third");
     std::vector<std::string> path = ArchiverSearchPath();
-    ASSERT_EQ(path.size(), 5u);
+    ASSERT_EQ(path.size(), 6u);
     EXPECT_EQ(path[0], "/first");
     EXPECT_EQ(path[1], "/second");
     EXPECT_EQ(path[2], "/third");
     EXPECT_EQ(path[3], ExecutableFolder() + "/archivers");
-    EXPECT_EQ(path[4], TOVIK_ARCHIVER_INSTALL_DIR_FOR_TESTS);
+    EXPECT_EQ(path[4], std::filesystem::path(ExecutableFolder()).parent_path().string() + "/lib/tovik/archivers");
+    EXPECT_EQ(path[5], TOVIK_ARCHIVER_INSTALL_DIR_FOR_TESTS);
     ScopedEnv none("TOVIK_ARCHIVERS", nullptr);
-    EXPECT_EQ(ArchiverSearchPath().size(), 2u);
+    EXPECT_EQ(ArchiverSearchPath().size(), 3u);
 }
 
 TEST(DynamicLibrary, NameMatching)

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -256,14 +257,40 @@ TEST(ProfileValues, Currency)
     }
 }
 
-TEST(ProfileLocation, EnvironmentNamesTheFileElseBesideTheProgram)
+TEST(ProfileLocation, EnvironmentThenAnExistingFileBesideTheProgramThenXdg)
 {
-    const QByteArray saved = qgetenv("TOVIK_INI");
+    const QByteArray savedIni = qgetenv("TOVIK_INI");
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray savedHome = qgetenv("HOME");
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
     qputenv("TOVIK_INI", "/somewhere/else.ini");
     EXPECT_EQ(tovik::platform::ApplicationIniPath(), "/somewhere/else.ini");
     qunsetenv("TOVIK_INI");
-    // The test's own folder may be written, so the file lies beside the executable.
-    EXPECT_EQ(tovik::platform::ApplicationIniPath(), std::string(TOVIK_TEST_BIN_DIR) + "/test_settings.ini");
-    if (!saved.isEmpty())
-        qputenv("TOVIK_INI", saved);
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+
+    // The program's folder may be written, yet without a file there the settings go to XDG.
+    const std::string beside = std::string(TOVIK_TEST_BIN_DIR) + "/test_settings.ini";
+    ASSERT_FALSE(QFile::exists(QString::fromStdString(beside)));
+    EXPECT_EQ(tovik::platform::ApplicationIniPath(), config.path().toStdString() + "/tovik/tovik.ini");
+    // A relative XDG_CONFIG_HOME is not a base folder (XDG says to ignore it).
+    qputenv("XDG_CONFIG_HOME", "relative/config");
+    qputenv("HOME", QFile::encodeName(config.path()));
+    EXPECT_EQ(tovik::platform::ApplicationIniPath(), config.path().toStdString() + "/.config/tovik/tovik.ini");
+
+    // A portable install: the file beside the program is used once it exists.
+    {
+        QFile file(QString::fromStdString(beside));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    EXPECT_EQ(tovik::platform::ApplicationIniPath(), beside);
+    QFile::remove(QString::fromStdString(beside));
+
+    qputenv("HOME", savedHome);
+    if (!savedIni.isEmpty())
+        qputenv("TOVIK_INI", savedIni);
+    if (savedConfig.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", savedConfig);
 }

@@ -1,8 +1,10 @@
 // tovik-arc: lists archives and the archiver libraries from the command line, through the
 // same wrappers, registry and contents model as the viewer.
 #include "Commands.h"
+#include "platform/MessageLanguage.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace tovik::arc {
 namespace {
@@ -17,13 +19,42 @@ const Command kCommands[] = {
     {"decode", "[--cp932] FILE [CODE]", "shows a text as the viewer's lines (CODE 0 or absent: detected)", DecodeCommand},
 };
 
+// The summaries under a Japanese locale, in the order of kCommands.
+const char *const kJapaneseSummaries[] = {
+    "書庫の内容を 1 行に 1 エントリずつタブ区切りで表示する",
+    "ビューアと同じフォルダツリーと一覧の行を表示する",
+    "エントリの内容を標準出力に書き出す (メモリ展開)",
+    "エントリを 1 つ、フォルダを付けずに FOLDER に展開する",
+    "既知のアーカイバライブラリとインストール先を表示する",
+    "テキストの文字コードを判定する: コード, 名前, 改行の種類, 確かさ",
+    "テキストをビューアの行として表示する (CODE が 0 か省略なら自動判定)",
+};
+static_assert(std::size(kJapaneseSummaries) == std::size(kCommands));
+
 void PrintHelp(FILE *to)
 {
-    std::fprintf(to, "usage: tovik-arc COMMAND [ARGUMENTS]\n\ncommands:\n");
-    for (const Command &c : kCommands)
-        std::fprintf(to, "  %s %s\n      %s\n", c.name, c.usage, c.summary);
-    std::fprintf(to, "\nArchiver libraries are searched in $TOVIK_ARCHIVERS (colon-separated folders),\n"
-                     "then beside the program in archivers/, then in the install folder.\n");
+    const bool japanese = tovik::platform::JapaneseMessages();
+    std::fputs(japanese ? "使い方: tovik-arc コマンド [引数]\n\nコマンド:\n"
+                        : "usage: tovik-arc COMMAND [ARGUMENTS]\n\ncommands:\n",
+               to);
+    for (size_t i = 0; i < std::size(kCommands); ++i)
+        std::fprintf(to, "  %s %s\n      %s\n", kCommands[i].name, kCommands[i].usage,
+                     japanese ? kJapaneseSummaries[i] : kCommands[i].summary);
+    if (japanese)
+        std::fputs("\nオプション:\n"
+                   "  -h, --help     この説明を表示して終了する\n"
+                   "  -V, --version  バージョンを表示して終了する\n"
+                   "\nアーカイバライブラリは $TOVIK_ARCHIVERS (コロン区切りのフォルダ)、プログラムの隣の\n"
+                   "archivers/、プログラムから見た ../lib/tovik/archivers、インストール先の順に探します。\n",
+                   to);
+    else
+        std::fputs("\noptions:\n"
+                   "  -h, --help     show this help and exit\n"
+                   "  -V, --version  show the version and exit\n"
+                   "\nArchiver libraries are searched in $TOVIK_ARCHIVERS (colon-separated folders),\n"
+                   "then beside the program in archivers/, then in ../lib/tovik/archivers as seen from\n"
+                   "the program, then in the install folder.\n",
+                   to);
 }
 
 } // namespace
@@ -50,6 +81,10 @@ int main(int argc, char **argv)
     const char *name = argv[1];
     if (std::strcmp(name, "-h") == 0 || std::strcmp(name, "--help") == 0 || std::strcmp(name, "help") == 0) {
         PrintHelp(stdout);
+        return kExitOk;
+    }
+    if (std::strcmp(name, "-V") == 0 || std::strcmp(name, "--version") == 0) {
+        std::printf("tovik-arc %s\n", tovik::platform::ProgramVersion());
         return kExitOk;
     }
     for (const Command &c : kCommands) {
