@@ -6,6 +6,7 @@
 #include "Source/MainFrm.h"
 #include "platform/Fonts.h"
 #include "platform/SingleInstance.h"
+#include "platform/SoundPlayer.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -74,6 +75,8 @@ int RunApplication(int argc, char *argv[], const std::function<void(TFormMain &)
             return 0;
     }
 
+    // Declared first, so that it outlives the state that plays through it.
+    tovik::platform::SoundPlayer sounds;
     std::unique_ptr<TAppGlobalState> state;
     try {
         state = std::make_unique<TAppGlobalState>();
@@ -82,6 +85,9 @@ int RunApplication(int argc, char *argv[], const std::function<void(TFormMain &)
     } catch (...) {
         std::fprintf(stderr, "tovik: the settings could not be loaded\n");
     }
+
+    if (state)
+        state->SetSoundSink([&sounds](const QString &fileName) { sounds.Play(fileName); });
 
     if (state) {
         TFormMain window(args);

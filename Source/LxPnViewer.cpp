@@ -113,7 +113,7 @@ void TPnViewer::OpenOnDisk()
     TLxPackedItem *entry = Form ? Form->SelectedEntry() : nullptr;
     if (!entry || !Form->LxArcImpl1())
         return;
-    const QString workFolder = AppIniData() ? AppIniData()->ReadString(QStringLiteral("General"), QStringLiteral("WorkFolder")) : QString();
+    const QString workFolder = AppIniData() ? AppIniData()->ReadString(SettingKeys::General::WorkFolder) : QString();
     const TEntryOpener::DiskPlan plan = TEntryOpener::PlanDiskExtraction(workFolder);
     if (!plan.Message.isEmpty()) {
         ShowMessage(Form, plan.Message);

@@ -3,6 +3,7 @@
 #include "Source/ArcInfoFrm.h"
 #include "Source/ArchiveTask.h"
 #include "Source/LxPnGlobalState.h"
+#include "Source/LxPnTOptions.h"
 #include "Source/VersionInfoFrm.h"
 #include "Source/LxPnViewer.h"
 #include "Source/ViewerFrm.h"
@@ -98,7 +99,7 @@ const char *const kOpenFilter = "書庫ファイル|*.7z; *.z; *.gz; *.tgz; *.ta
 QString ExtractFolderPath()
 {
     TAppIniData *ini = AppIniData();
-    const QString workFolder = ini ? ini->ReadString(QStringLiteral("General"), QStringLiteral("WorkFolder")) : QString();
+    const QString workFolder = ini ? ini->ReadString(SettingKeys::General::WorkFolder) : QString();
     if (workFolder.isEmpty())
         return QString();
     return QDir(workFolder).filePath(QString::fromUtf8(tovik::platform::kExtractFolderName));
@@ -138,9 +139,9 @@ TFormMain::TFormMain(const QStringList &args, QWidget *parent)
     // FormCreate: placement and history follow the settings.
     LxFormInfo1 = new TLxFormInfo(this);
     if (TAppIniData *ini = AppIniData()) {
-        LxFormInfo1->SetActive(ini->ReadBool(QStringLiteral("General"), QStringLiteral("FormPosLoad")));
-        OpenDialog1->SetActive(ini->ReadBool(QStringLiteral("General"), QStringLiteral("UseMRU")));
-        OpenDialog1->SetMaxSize(ini->ReadInteger(QStringLiteral("General"), QStringLiteral("MRUMax")));
+        LxFormInfo1->SetActive(ini->ReadBool(SettingKeys::General::FormPosLoad));
+        OpenDialog1->SetActive(ini->ReadBool(SettingKeys::General::UseMRU));
+        OpenDialog1->SetMaxSize(ini->ReadInteger(SettingKeys::General::MRUMax));
     }
     OpenDialog1->SetParentMenuItem(MenuReopen);
     OpenDialog1->OnSelected = [this](TLxMRUManager *, const QString &fileName) { DoOpenFile(fileName); };
@@ -225,14 +226,14 @@ void TFormMain::CreateActions()
         dialog.exec();
     });
 
-    // The options dialog is not part of the program yet: its three commands stay visible and
-    // disabled until it is.
+    // The options dialog, each command on its own page.
     ActOptionApp = NewAction(this, "ActOptionApp", "Option", QStringLiteral("環境設定"), QString());
     ActOptionEdit = NewAction(this, "ActOptionEdit", "Option", QStringLiteral("エディタオプション"), QString());
     ActPrevOpt = NewAction(this, "ActPrevOpt", "Option", QStringLiteral("プレビューオプション"), QString());
     ActOptionApp->setIcon(ActionIcon("preferences-system", QStyle::SP_FileDialogInfoView));
-    for (QAction *action : {ActOptionApp, ActOptionEdit, ActPrevOpt})
-        action->setEnabled(false);
+    QObject::connect(ActOptionApp, &QAction::triggered, this, [this] { ShowOptions(0); });
+    QObject::connect(ActOptionEdit, &QAction::triggered, this, [this] { ShowOptions(1); });
+    QObject::connect(ActPrevOpt, &QAction::triggered, this, [this] { ShowOptions(2); });
 
     ActVersionInfo = NewAction(this, "ActVersionInfo", "Tools", QStringLiteral("バージョン情報"), QString());
     ActVersionInfo->setIcon(ActionIcon("help-about", QStyle::SP_MessageBoxQuestion));
@@ -293,6 +294,22 @@ void TFormMain::CreateToolBar()
     // Toolbar buttons never take the focus from the tab they act on.
     for (QToolButton *button : LxPanelEX1->findChildren<QToolButton *>())
         button->setFocusPolicy(Qt::NoFocus);
+}
+
+void TFormMain::ShowOptions(int Page)
+{
+    TAppIniData *ini = AppIniData();
+    if (!ini)
+        return;
+    PlayUISound(2);
+    TFormOption dialog(*ini, this);
+    dialog.SelectPage(Page);
+    // The history is this window's own: a saved change applies at once. The placement setting
+    // is read when the window opens next; the viewers read theirs when they open.
+    if (dialog.exec() == QDialog::Accepted && Page == 0) {
+        OpenDialog1->SetActive(ini->ReadBool(SettingKeys::General::UseMRU));
+        OpenDialog1->SetMaxSize(ini->ReadInteger(SettingKeys::General::MRUMax));
+    }
 }
 
 void TFormMain::UpdateActions()

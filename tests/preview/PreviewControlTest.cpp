@@ -280,7 +280,7 @@ TEST_F(PreviewWindowTest, LineNumbersToggleRebuildsWithoutTouchingTheSetting)
     EXPECT_TRUE(form.ActLinNo->isChecked());
     EXPECT_TRUE(form.TextSection->ShowRowNumbers());
     EXPECT_GT(form.LxTextPrev1->PageCount(), without);
-    EXPECT_FALSE(state.IniData().ReadBool(QStringLiteral("Preview"), QStringLiteral("UseRowNo")));
+    EXPECT_FALSE(state.IniData().ReadBool(SettingKeys::Preview::UseRowNo));
     form.ActLinNo->trigger();
     EXPECT_EQ(form.LxTextPrev1->PageCount(), without);
 }

@@ -521,7 +521,7 @@ TEST_F(ViewerTest, NoWorkFolderSettingRefusesWithoutAsking)
 {
     REQUIRE_LIBRARY("unzip32.so");
     const QString archive = MakeSampleZip();
-    AppIniData()->Item(QStringLiteral("General"), QStringLiteral("WorkFolder"))->SetDefault(QString());
+    AppIniData()->Item(SettingKeys::General::WorkFolder)->SetDefault(QString());
     OpenWindow({archive});
     TFormViewer *form = Form(0);
     ASSERT_NE(form, nullptr);
