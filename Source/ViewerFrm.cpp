@@ -131,7 +131,7 @@ TFormViewer::TFormViewer(QWidget *parent)
     CreateNoticeBar();
     layout->addWidget(NoticeBar);
     Splitter1 = new QSplitter(Qt::Horizontal, this);
-    layout->addWidget(Splitter1);
+    layout->addWidget(Splitter1, 1);
     CreateTree();
     CreateList();
     Splitter1->addWidget(TreeArcFile);

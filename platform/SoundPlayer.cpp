@@ -15,7 +15,20 @@ constexpr size_t kMaxSoundPlayers = 4;
 
 SoundPlayer::SoundPlayer() = default;
 
-SoundPlayer::~SoundPlayer() = default;
+// A sound effect may still be loading its file on the audio back end's thread; deleting it
+// there and then has crashed the program. Each one is handed to the event loop instead, which
+// deletes it once it is safe (or the process ends first).
+void SoundPlayer::Release()
+{
+    for (auto &entry : FSounds)
+        entry.second.release()->deleteLater();
+    FSounds.clear();
+}
+
+SoundPlayer::~SoundPlayer()
+{
+    Release();
+}
 
 void SoundPlayer::Play(const QString &fileName)
 {
@@ -27,7 +40,7 @@ void SoundPlayer::Play(const QString &fileName)
     auto found = FSounds.find(fileName);
     if (found == FSounds.end()) {
         if (FSounds.size() >= kMaxSoundPlayers)
-            FSounds.clear();
+            Release();
         auto effect = std::make_unique<QSoundEffect>();
         effect->setSource(QUrl::fromLocalFile(info.absoluteFilePath()));
         found = FSounds.emplace(fileName, std::move(effect)).first;

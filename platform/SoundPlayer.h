@@ -24,6 +24,7 @@ public:
     void Play(const QString &fileName);
 
 private:
+    void Release();
     // One player per file, kept so that a sound may finish after the call returns.
     std::map<QString, std::unique_ptr<QSoundEffect>> FSounds;
 };
