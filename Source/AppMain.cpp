@@ -1,9 +1,12 @@
 #include "Source/AppMain.h"
 
+#include "Source/ArchiveTask.h"
+#include "Source/LxPnGlobalProcs.h"
 #include "Source/LxPnGlobalState.h"
 #include "Source/MainFrm.h"
 #include "platform/Fonts.h"
 #include "platform/SingleInstance.h"
+#include "platform/SoundPlayer.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -59,6 +62,7 @@ int RunApplication(int argc, char *argv[], const std::function<void(TFormMain &)
     QGuiApplication::setDesktopFileName(QStringLiteral("tovik"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tovik"), QIcon(QStringLiteral(":/tovik/tovik.png"))));
     tovik::platform::RegisterFontSubstitutes();
+    InstallToolkitTranslations();
     ChooseIconTheme();
 
     // One window per user and display; a harness always has its own.
@@ -71,6 +75,8 @@ int RunApplication(int argc, char *argv[], const std::function<void(TFormMain &)
             return 0;
     }
 
+    // Declared first, so that it outlives the state that plays through it.
+    tovik::platform::SoundPlayer sounds;
     std::unique_ptr<TAppGlobalState> state;
     try {
         state = std::make_unique<TAppGlobalState>();
@@ -79,6 +85,9 @@ int RunApplication(int argc, char *argv[], const std::function<void(TFormMain &)
     } catch (...) {
         std::fprintf(stderr, "tovik: the settings could not be loaded\n");
     }
+
+    if (state)
+        state->SetSoundSink([&sounds](const QString &fileName) { sounds.Play(fileName); });
 
     if (state) {
         TFormMain window(args);
@@ -92,6 +101,8 @@ int RunApplication(int argc, char *argv[], const std::function<void(TFormMain &)
         result = app.exec();
         instance.OnFilesReceived = nullptr;
     }
+    // Work cancelled at closing may still be ending inside a library.
+    WaitForArchiveTasks();
     // Whatever was extracted for outside applications goes with the program.
     RemoveExtractFolder();
     return result;

@@ -102,7 +102,7 @@ QVariant TArcFileListModel::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
         if (role == Qt::ToolTipRole && column != 0)
             return QVariant();
-        return Cp932ToQString(CellText(row, column));
+        return column == 0 ? NameToQString(CellText(row, column)) : Cp932ToQString(CellText(row, column));
     case Qt::DecorationRole:
         if (column == 0 && FImages) {
             const int image = ImageIndex(row);

@@ -72,7 +72,7 @@ QVariant TArcFolderTreeModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         // The root's name is the archive's file name as the file system spells it.
-        return folder == FData ? QString::fromUtf8(FData->Name) : Cp932ToQString(folder->Name);
+        return folder == FData ? QString::fromUtf8(FData->Name) : NameToQString(folder->Name);
     case StateImageRole:
         if (folder == FData)
             return 0;

@@ -1,5 +1,6 @@
 #include "Source/ArcInfoFrm.h"
 
+#include "Source/ArchiveTask.h"
 #include "Source/LxPnGlobalProcs.h"
 #include "archive/LxArcImpl.h"
 #include "platform/Cp932.h"
@@ -89,7 +90,11 @@ TFormArcInfo::TFormArcInfo(QWidget *parent) : QDialog(parent), LxArcImpl1(std::m
 
     connect(CheckBox1, &QCheckBox::clicked, this, [this] { FillGrid(); });
 
-    LxArcImpl1->Registry().ProbeAll();
+    {
+        // Not while an archive tab's listing calls a library.
+        std::lock_guard<std::mutex> lock(ArchiverLock());
+        LxArcImpl1->Registry().ProbeAll();
+    }
     FillGrid();
 
     // A fixed border, wide enough for every column and tall enough for all rows.
@@ -128,7 +133,7 @@ void TFormArcInfo::FillGrid()
         SetCell(LxTableGrid1, row, 0, QString::fromStdString(item->LibraryName));
         SetCell(LxTableGrid1, row, 1, Cp932ToQString(item->Description));
         SetCell(LxTableGrid1, row, 2,
-                item->InstallFolder.empty() ? QStringLiteral("未インストール")
+                item->InstallFolder.empty() ? Cp932ToQString(NotInstalledText())
                                             : QString::fromStdString(item->InstallFolder));
         SetCell(LxTableGrid1, row, 3, QString::fromStdString(item->Version));
     }

@@ -1,6 +1,7 @@
 #include "Source/EntryOpener.h"
 
 #include "Source/LxPnArcDataClasses.h"
+#include "Source/LxPnGlobalDef.h"
 #include "Source/LxPnGlobalProcs.h"
 #include "archive/LxArcImpl.h"
 #include "platform/WorkFolder.h"
@@ -34,12 +35,12 @@ TEntryOpener::MemoryResult TEntryOpener::ExtractToMemory(const TLxPackedItem &en
     // Only what the library wrote is the entry's contents.
     const size_t got = std::min<size_t>(written, buffer.size());
     if (status < 0)
-        result.Message = QStringLiteral("メモリ展開ができませんでした\r\n\r\n内容の閲覧はできません\r\n\r\n") +
+        result.Message = QString::fromUtf8(usertext::MemoryExtractFailed) +
                          LibraryMessageText(buffer);
     else if (got == 0)
-        result.Message = QStringLiteral("メモリ展開したデータがありませんでした\r\n内容の閲覧はできません");
+        result.Message = QString::fromUtf8(usertext::MemoryExtractEmpty);
     else if (got >= 2 && buffer[0] == 'M' && buffer[1] == 'Z')
-        result.Message = QStringLiteral("実行形式ファイルが選択されました\r\n内容の閲覧はできません");
+        result.Message = QString::fromUtf8(usertext::ExecutableSelected);
     else
         result.Text = QByteArray(buffer.data(), static_cast<qsizetype>(got));
     return result;
@@ -48,9 +49,8 @@ TEntryOpener::MemoryResult TEntryOpener::ExtractToMemory(const TLxPackedItem &en
 TEntryOpener::DiskPlan TEntryOpener::PlanDiskExtraction(const QString &workFolder)
 {
     DiskPlan plan;
-    const QString noFolder = QStringLiteral("作業用フォルダが作成できませんでした");
     if (workFolder.isEmpty()) {
-        plan.Message = noFolder;
+        plan.Message = QString::fromUtf8(usertext::NoWorkFolder);
         return plan;
     }
     if (!QFileInfo::exists(workFolder))
@@ -58,9 +58,8 @@ TEntryOpener::DiskPlan TEntryOpener::PlanDiskExtraction(const QString &workFolde
     // The extraction folder is ours alone: made here with mode 0700, and refused when someone
     // else's folder or a link stands in its place.
     plan.Folder = QDir(workFolder).filePath(QString::fromUtf8(tovik::platform::kExtractFolderName));
-    plan.Question = QStringLiteral("このファイルを\r\n") + workFolder +
-                    QStringLiteral("\r\nに解凍して関連付けられたアプリケーションで開きます。\r\n\r\n"
-                                   "セキュリティは保証されません。\r\n\r\n実行しますか？");
+    plan.Question = QString::fromUtf8(usertext::DiskExtractQuestionHead) + workFolder +
+                    QString::fromUtf8(usertext::DiskExtractQuestion);
     return plan;
 }
 
@@ -69,7 +68,7 @@ TEntryOpener::DiskResult TEntryOpener::ExtractToDisk(const TLxPackedItem &entry,
     DiskResult result;
     const std::string destBytes = QFile::encodeName(plan.Folder).toStdString();
     if (plan.Folder.isEmpty() || !tovik::platform::EnsurePrivateFolder(destBytes)) {
-        result.Message = QStringLiteral("作業用フォルダが作成できませんでした");
+        result.Message = QString::fromUtf8(usertext::NoWorkFolder);
         return result;
     }
     TArcInfoList &registry = FImpl.Registry();
@@ -80,7 +79,7 @@ TEntryOpener::DiskResult TEntryOpener::ExtractToDisk(const TLxPackedItem &entry,
     if (extracted)
         result.File = QDir(plan.Folder).filePath(Cp932ToQString(entry.Name));
     else
-        result.Message = QStringLiteral("解凍に失敗しました\r\n\r\n") + LibraryMessageText(libraryMessage);
+        result.Message = QString::fromUtf8(usertext::DiskExtractFailed) + LibraryMessageText(libraryMessage);
     return result;
 }
 

@@ -59,9 +59,12 @@ int FormatGrouped(int64_t value, char *text)
     return len;
 }
 
-// "##,###,##0", right-aligned in 10 characters; longer numbers are not cut.
+// "##,###,##0", right-aligned in 10 characters; longer numbers are not cut. An unknown size
+// (negative) is blank.
 int FormatSize(int64_t size, char *out /* at least 32 bytes */)
 {
+    if (size < 0)
+        return 0;
     char text[32];
     const int len = FormatGrouped(size, text);
     const int pad = len < 10 ? 10 - len : 0;
@@ -236,7 +239,7 @@ TLxArcFolderItem *FindOrCreateFolder(TLxArcFolderList *Folders, std::string_view
 
 } // namespace
 
-bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl)
+bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl, TLoadMonitor *Monitor)
 {
     Clear();
     TArcInfoList &registry = Impl.Registry();
@@ -256,6 +259,11 @@ bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl)
     TIndivisualInfoEX info;
     if (wrapper->FindFirst() == 0) {
         do {
+            if (Monitor) {
+                if (Monitor->Cancelled())
+                    break;
+                Monitor->SetProgress(EntryCount);
+            }
             ++EntryCount;
             wrapper->ReadEntryInfo(info);
             const std::string &P = info.FileName;
@@ -267,9 +275,13 @@ bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl)
                 folderPart = std::string_view(P).substr(0, split);
                 leaf = std::string_view(P).substr(split + 1);
             }
-            // A directory record ("dir/") adds nothing.
-            if (leaf.empty())
+            // A directory record ("dir/") adds no entry, but its folder shows even when no
+            // entry lies in it (an empty folder).
+            if (leaf.empty()) {
+                if (!folderPart.empty())
+                    FindOrCreateFolder(rootFolders, folderPart);
                 continue;
+            }
             TLxPackedList *target = rootEntries;
             if (!folderPart.empty()) {
                 TLxArcFolderItem *folder = FindOrCreateFolder(rootFolders, folderPart);
@@ -285,11 +297,17 @@ bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl)
             item->OriginalSize = info.OriginalSize;
             item->CompressedSize = info.CompressedSize;
             item->DateTime = info.DateTime;
-            item->RatioText = RatioTextOf(info.Ratio);
+            // A rate of an unknown size would be made up: it stays blank with the size.
+            if (info.OriginalSize >= 0 && info.CompressedSize >= 0)
+                item->RatioText = RatioTextOf(info.Ratio);
             item->AttrText = AttrTextOf(info.Attribute);
             item->CRCText = CRCTextOf(info.CRC);
         } while (wrapper->FindNext() == 0);
     }
     wrapper->CloseArchive();
+    if (Monitor && Monitor->Cancelled()) {
+        Clear();
+        return false;
+    }
     return true;
 }

@@ -108,6 +108,14 @@ private:
     std::unordered_map<std::string_view, TLxArcFolderItem *> FIndex;   // first of each name
 };
 
+// Lets a listing that runs on another thread report how far it has come and be stopped.
+class TLoadMonitor {
+public:
+    virtual ~TLoadMonitor() = default;
+    virtual bool Cancelled() const = 0;
+    virtual void SetProgress(int32_t Entries) = 0;
+};
+
 // The root of one opened archive.
 class TLxArcData : public TLxArcFolderItem {
 public:
@@ -119,7 +127,9 @@ public:
     // cannot be opened; no message.
     // Answers whether the archive was opened (an empty archive opens); callers that have
     // nothing to say about a failure may ignore it.
-    bool LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl);
+    // Monitor, when given, hears the entries read so far; when it is cancelled the listing
+    // stops and the model is left empty, as after a failed open.
+    bool LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl, TLoadMonitor *Monitor = nullptr);
     // Frees every folder and entry of the root; EntryCount becomes 0.
     void Clear();
 

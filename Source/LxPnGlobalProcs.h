@@ -10,9 +10,17 @@
 // CP932 bytes (stored names, library texts) as text for the screen. A sequence that is not
 // CP932 shows as U+30FB; nothing is dropped silently.
 QString Cp932ToQString(std::string_view cp932);
+// A stored name as the tree and the list show it: control characters (a newline, a tab, an
+// ESC in a hostile name) become their visible pictures instead of vanishing.
+QString NameToQString(std::string_view cp932);
 
 // A library's message left in a buffer: up to its first NUL, without leading and trailing
 // blanks and control characters.
 QString LibraryMessageText(std::string_view buffer);
+
+// Installs the toolkit's own Japanese texts (the standard dialogs' buttons and labels, the
+// text fields' menus) whatever the locale, since the program's own texts are Japanese.
+// False when the translations are not installed; the toolkit's English stays then.
+bool InstallToolkitTranslations();
 
 #endif

@@ -2,16 +2,9 @@
 
 #include "platform/MessageBox.h"
 
-#include <QFileInfo>
-#include <QSoundEffect>
-#include <QUrl>
-
 namespace {
 
 TAppGlobalState *gInstance = nullptr;
-
-// Players kept for files no longer configured are dropped beyond this many.
-constexpr size_t kMaxSoundPlayers = 4;
 
 } // namespace
 
@@ -29,7 +22,6 @@ TAppGlobalState::~TAppGlobalState()
     tovik::platform::SetMessageHook(nullptr);
     if (gInstance == this)
         gInstance = nullptr;
-    FSounds.clear();
     FIniData.reset();
 }
 
@@ -42,33 +34,13 @@ void TAppGlobalState::PlayUISound(int Kind)
     const QString fileName = FIniData->GetSoundFile(Kind);
     if (fileName.isEmpty())
         return;
-    if (FSoundSink)
-        FSoundSink(fileName);
-    else
-        PlayFile(fileName);
+    PlaySoundFile(fileName);
 }
 
-void TAppGlobalState::PlayFile(const QString &fileName)
+void TAppGlobalState::PlaySoundFile(const QString &fileName)
 {
-    // A file that is not there is not handed to the player at all; what the player cannot
-    // decode it reports only through its status, which nobody waits for.
-    const QFileInfo info(fileName);
-    if (!info.isFile() || !info.isReadable())
-        return;
-    auto found = FSounds.find(fileName);
-    if (found == FSounds.end()) {
-        if (FSounds.size() >= kMaxSoundPlayers)
-            FSounds.clear();
-        auto effect = std::make_unique<QSoundEffect>();
-        effect->setSource(QUrl::fromLocalFile(info.absoluteFilePath()));
-        found = FSounds.emplace(fileName, std::move(effect)).first;
-    }
-    QSoundEffect &effect = *found->second;
-    if (effect.status() == QSoundEffect::Error)
-        return;
-    // Playing before the file is loaded starts it once loading is done.
-    effect.stop();
-    effect.play();
+    if (FSoundSink && !fileName.isEmpty())
+        FSoundSink(fileName);
 }
 
 TAppIniData *AppIniData() { return gInstance ? &gInstance->IniData() : nullptr; }
@@ -77,6 +49,12 @@ void PlayUISound(int Kind)
 {
     if (gInstance)
         gInstance->PlayUISound(Kind);
+}
+
+void PlaySoundFile(const QString &fileName)
+{
+    if (gInstance)
+        gInstance->PlaySoundFile(fileName);
 }
 
 TBatchModeScope::TBatchModeScope()

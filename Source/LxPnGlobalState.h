@@ -4,6 +4,9 @@
 // window and destroys it after the last one. While it exists, AppIniData() answers its store and
 // every message box is preceded by the message sound. Tests create and destroy it freely; with
 // TOVIK_INI set, it reads and writes that file.
+//
+// Sounds reach the speaker through a sink that the program installs (platform/SoundPlayer.h);
+// without one they go nowhere, so nothing but the program links the audio libraries.
 #ifndef TOVIK_SOURCE_LXPNGLOBALSTATE_H
 #define TOVIK_SOURCE_LXPNGLOBALSTATE_H
 
@@ -12,10 +15,7 @@
 #include <QString>
 
 #include <functional>
-#include <map>
 #include <memory>
-
-class QSoundEffect;
 
 class TAppGlobalState {
 public:
@@ -38,19 +38,18 @@ public:
     // batch flag is set or sounds are off. Asynchronous; a missing or broken file plays nothing
     // and is not reported.
     void PlayUISound(int Kind);
+    // Plays one file through the sink, whatever the settings say (the options dialog's test
+    // buttons).
+    void PlaySoundFile(const QString &fileName);
 
-    // Replaces the sound output (tests record the file names). Null restores real playing.
+    // Where sounds go: the program's player, or a recorder in tests. Null plays nothing.
     using TSoundSink = std::function<void(const QString &fileName)>;
     void SetSoundSink(TSoundSink sink) { FSoundSink = std::move(sink); }
 
 private:
-    void PlayFile(const QString &fileName);
-
     std::unique_ptr<TAppIniData> FIniData;
     bool FBatchMode = false;
     TSoundSink FSoundSink;
-    // One player per file, kept so that a sound may finish after the call returns.
-    std::map<QString, std::unique_ptr<QSoundEffect>> FSounds;
 };
 
 // The settings store of the living state; null when there is none.
@@ -58,6 +57,8 @@ TAppIniData *AppIniData();
 
 // PlayUISound of the living state; nothing when there is none.
 void PlayUISound(int Kind);
+// PlaySoundFile of the living state; nothing when there is none.
+void PlaySoundFile(const QString &fileName);
 
 // Sets the batch flag for its lifetime and restores the previous value after.
 class TBatchModeScope {

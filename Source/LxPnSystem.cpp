@@ -2,16 +2,12 @@
 
 #include "platform/ProfileFile.h"
 
-#include <QDir>
 
 #include <cmath>
 
 using tovik::platform::ProfileFile;
 
 namespace {
-
-const char *const kOwthorName = "Tovik";
-const char *const kEditorFont = "ＭＳ ゴシック";
 
 // Converts the text of value with parse, falling back on the text of def, then on zero.
 template <typename T, typename Parse>
@@ -64,8 +60,9 @@ QString TSettingValue::ToString() const
     return FText;
 }
 
-TAppSettingItem::TAppSettingItem(TAppSettingSection *section, const QString &key, const TSettingValue &def)
-    : FSection(section), FKey(key), FValue(def), FDefault(def)
+TAppSettingItem::TAppSettingItem(TAppSettingSection *section, const QString &key, const TSettingValue &def,
+                                 const TSettingKey *definition)
+    : FSection(section), FDefinition(definition), FKey(key), FValue(def), FDefault(def)
 {
 }
 
@@ -92,16 +89,18 @@ bool TAppSettingItem::AsBoolean() const
 
 int32_t TAppSettingItem::AsInteger() const
 {
-    return Convert<int32_t>(FValue, FDefault, [](const std::string &s, int32_t &out) {
+    const int32_t value = Convert<int32_t>(FValue, FDefault, [](const std::string &s, int32_t &out) {
         return tovik::platform::ParseProfileInt32(s, out);
     });
+    return FDefinition ? int32_t(FDefinition->Clamp(value)) : value;
 }
 
 int64_t TAppSettingItem::AsCurrency() const
 {
-    return Convert<int64_t>(FValue, FDefault, [](const std::string &s, int64_t &out) {
+    const int64_t value = Convert<int64_t>(FValue, FDefault, [](const std::string &s, int64_t &out) {
         return tovik::platform::ParseProfileCurrency(s, out);
     });
+    return FDefinition ? FDefinition->Clamp(value) : value;
 }
 
 int32_t TAppSettingItem::AsColor() const
@@ -111,13 +110,30 @@ int32_t TAppSettingItem::AsColor() const
     });
 }
 
-TAppSettingSection::TAppSettingSection(const QString &name) : FName(name) {}
+TAppSettingSection::TAppSettingSection(const QString &name, const QString &iniPath)
+    : FName(name), FIniPath(iniPath)
+{
+}
 
 TAppSettingSection::~TAppSettingSection() = default;
 
 TAppSettingItem *TAppSettingSection::Add(const QString &key, const TSettingValue &def)
 {
     FItems.push_back(std::make_unique<TAppSettingItem>(this, key, def));
+    return FItems.back().get();
+}
+
+TAppSettingItem *TAppSettingSection::Add(const TSettingKey &key)
+{
+    TSettingValue def;
+    switch (key.Type) {
+    case TSettingType::Text: def = key.DefaultString(); break;
+    case TSettingType::Integer:
+    case TSettingType::Color: def = int32_t(key.DefaultNumber); break;
+    case TSettingType::Boolean: def = key.DefaultNumber != 0; break;
+    case TSettingType::Currency: def = TSettingValue::FromCurrency(key.DefaultNumber); break;
+    }
+    FItems.push_back(std::make_unique<TAppSettingItem>(this, key.KeyName(), def, &key));
     return FItems.back().get();
 }
 
@@ -167,7 +183,7 @@ bool TAppSettingSection::Save()
             changed.push_back(item.get());
     if (changed.empty())
         return true;
-    ProfileFile iniFile(tovik::platform::ApplicationIniPath());
+    ProfileFile iniFile(FIniPath.isEmpty() ? tovik::platform::ApplicationIniPath() : FIniPath.toStdString());
     SaveToIni(&iniFile);
     if (iniFile.Flush())
         return true;
@@ -176,59 +192,17 @@ bool TAppSettingSection::Save()
     return false;
 }
 
-TAppIniData::TAppIniData()
-    : FGeneral(std::make_unique<TAppSettingSection>(QStringLiteral("General"))),
-      FEditor(std::make_unique<TAppSettingSection>(QStringLiteral("Editor"))),
-      FPreview(std::make_unique<TAppSettingSection>(QStringLiteral("Preview")))
+TAppIniData::TAppIniData(const QString &iniPath)
+    : FIniPath(iniPath),
+      FGeneral(std::make_unique<TAppSettingSection>(QStringLiteral("General"), iniPath)),
+      FEditor(std::make_unique<TAppSettingSection>(QStringLiteral("Editor"), iniPath)),
+      FPreview(std::make_unique<TAppSettingSection>(QStringLiteral("Preview"), iniPath))
 {
-    TAppSettingSection &g = *FGeneral;
-    g.Add("IsUseDefaultFolder", true);
-    g.Add("WorkFolder", QDir::tempPath());
-    g.Add("FormPosLoad", true);
-    g.Add("UseMRU", true);
-    g.Add("MRUMax", 10);
-    g.Add("UseSound", false);
-    g.Add("MsgSound", "");
-    g.Add("ClkSound", "");
-
-    // Negative colours are system colours: 0xFF000000 plus the index.
-    TAppSettingSection &e = *FEditor;
-    e.Add("FontName", kEditorFont);
-    e.Add("FontSize", 9);
-    e.Add("ShowLinNo", true);
-    e.Add("LinNoWidth", 30);
-    e.Add("LinNoBGColor", -16777201);
-    e.Add("LinNoFRColor", -16777198);
-    e.Add("TextBGColor", -16777211);
-    e.Add("TextFRColor", -16777198);
-    e.Add("ShowCtrlCode", false);
-    e.Add("CtrlCodeColor", 0);
-    e.Add("TABWidth", 4);
-    e.Add("TopMarg", 5);
-    e.Add("LeftMarg", 10);
-    e.Add("AutoDecode", true);
-
-    TAppSettingSection &p = *FPreview;
-    p.Add("ShowPrintableRect", false);
-    p.Add("ShowMarginMark", false);
-    p.Add("BGColor", -16777215);
-    p.Add("PaperColor", 16777215);
-    p.Add("PaperShadowColor", 0);
-    p.Add("FontName", kEditorFont);
-    p.Add("FontSize", 9);
-    p.Add("TopMarg", TSettingValue::FromCurrency(int64_t(20 * 10000)));
-    p.Add("BottomMarg", TSettingValue::FromCurrency(int64_t(20 * 10000)));
-    p.Add("LeftMarg", TSettingValue::FromCurrency(int64_t(20 * 10000)));
-    p.Add("RigtmMarg", TSettingValue::FromCurrency(int64_t(20 * 10000)));
-    p.Add("UseRowNo", true);
-    p.Add("RowMarg", 0);
-    p.Add("ShowHeaderBorder", true);
-    p.Add("ShowFileName", true);
-    p.Add("ShowDate", true);
-    p.Add("ShowFooterBorder", true);
-    p.Add("ShowPageNo", true);
-    p.Add("ShowOwthor", true);
-    p.Add("OwthorName", kOwthorName);
+    for (const TSettingKey *key : SettingKeys::All()) {
+        TAppSettingSection *section = Section(key->SectionName());
+        Q_ASSERT_X(section, "Source\\LxPnSystem", "a key outside the three sections");
+        section->Add(*key);
+    }
 }
 
 TAppIniData::~TAppIniData()
@@ -240,7 +214,7 @@ TAppIniData::~TAppIniData()
 
 void TAppIniData::Load()
 {
-    const ProfileFile iniFile(tovik::platform::ApplicationIniPath());
+    const ProfileFile iniFile(IniPath().toStdString());
     FGeneral->LoadFromIni(&iniFile);
     FEditor->LoadFromIni(&iniFile);
     FPreview->LoadFromIni(&iniFile);
@@ -260,45 +234,88 @@ TAppSettingItem *TAppIniData::Item(const QString &section, const QString &key) c
     return s ? s->Find(key) : nullptr;
 }
 
-QString TAppIniData::ReadString(const QString &section, const QString &key) const
+QString TAppIniData::IniPath() const
 {
-    TAppSettingItem *item = Item(section, key);
-    return item ? item->AsString() : QString();
+    return FIniPath.isEmpty() ? QString::fromStdString(tovik::platform::ApplicationIniPath()) : FIniPath;
 }
 
-bool TAppIniData::ReadBool(const QString &section, const QString &key) const
+TAppSettingSection *TAppIniData::SectionOf(const TSettingKey &key) const
 {
-    TAppSettingItem *item = Item(section, key);
-    return item && item->AsBoolean();
+    TAppSettingSection *section = Section(key.SectionName());
+    Q_ASSERT_X(section, "Source\\LxPnSystem", "an undefined section");
+    return section;
 }
 
-int32_t TAppIniData::ReadInteger(const QString &section, const QString &key) const
+TAppSettingItem *TAppIniData::Item(const TSettingKey &key) const
 {
-    TAppSettingItem *item = Item(section, key);
-    return item ? item->AsInteger() : 0;
+    TAppSettingItem *item = SectionOf(key)->Find(key.KeyName());
+    Q_ASSERT_X(item, "Source\\LxPnSystem", "an undefined key");
+    return item;
 }
 
-double TAppIniData::ReadCurrency(const QString &section, const QString &key) const
+QString TAppIniData::ReadString(const TTextKey &key) const { return Item(key)->AsString(); }
+bool TAppIniData::ReadBool(const TBoolKey &key) const { return Item(key)->AsBoolean(); }
+int32_t TAppIniData::ReadInteger(const TIntKey &key) const { return Item(key)->AsInteger(); }
+double TAppIniData::ReadCurrency(const TCurrencyKey &key) const { return Item(key)->AsDouble(); }
+int64_t TAppIniData::ReadCurrencyUnits(const TCurrencyKey &key) const { return Item(key)->AsCurrency(); }
+int32_t TAppIniData::ReadColor(const TColorKey &key) const { return Item(key)->AsColor(); }
+
+bool TAppIniData::Write(const TTextKey &key, const QString &value)
 {
-    TAppSettingItem *item = Item(section, key);
-    return item ? item->AsDouble() : 0.0;
+    TAppSettingItem *item = Item(key);
+    if (item->AsString() == value)
+        return false;
+    item->SetValue(value);
+    return true;
 }
 
-int32_t TAppIniData::ReadColor(const QString &section, const QString &key) const
+bool TAppIniData::Write(const TBoolKey &key, bool value)
 {
-    TAppSettingItem *item = Item(section, key);
-    return item ? item->AsColor() : 0;
+    TAppSettingItem *item = Item(key);
+    if (item->AsBoolean() == value)
+        return false;
+    item->SetValue(value);
+    return true;
+}
+
+bool TAppIniData::Write(const TIntKey &key, int32_t value)
+{
+    TAppSettingItem *item = Item(key);
+    value = int32_t(key.Clamp(value));
+    if (item->AsInteger() == value)
+        return false;
+    item->SetValue(value);
+    return true;
+}
+
+bool TAppIniData::Write(const TCurrencyKey &key, int64_t value)
+{
+    TAppSettingItem *item = Item(key);
+    value = key.Clamp(value);
+    if (item->AsCurrency() == value)
+        return false;
+    item->SetValue(TSettingValue::FromCurrency(value));
+    return true;
+}
+
+bool TAppIniData::Write(const TColorKey &key, int32_t value)
+{
+    TAppSettingItem *item = Item(key);
+    if (item->AsColor() == value)
+        return false;
+    item->SetValue(value);
+    return true;
 }
 
 void TAppIniData::GetSoundFile(int Kind, QString &FileName) const
 {
     FileName.clear();
-    if (!ReadBool(QStringLiteral("General"), QStringLiteral("UseSound")))
+    if (!ReadBool(SettingKeys::General::UseSound))
         return;
     if (Kind == 0 || Kind == 1)
-        FileName = ReadString(QStringLiteral("General"), QStringLiteral("MsgSound"));
+        FileName = ReadString(SettingKeys::General::MsgSound);
     else if (Kind == 2)
-        FileName = ReadString(QStringLiteral("General"), QStringLiteral("ClkSound"));
+        FileName = ReadString(SettingKeys::General::ClkSound);
 }
 
 QString TAppIniData::GetSoundFile(int Kind) const

@@ -2,9 +2,12 @@
 // default, loaded from the program's ini file and written back a section at a time.
 //
 // After loading, every value is held as text; the typed readers convert on use, and a text that
-// does not convert reads as the key's built-in default.
+// does not convert reads as the key's built-in default, a number outside the key's bounds as the
+// nearest bound. Keys are named by their typed definitions (LxPnSettingKeys.h).
 #ifndef TOVIK_SOURCE_LXPNSYSTEM_H
 #define TOVIK_SOURCE_LXPNSYSTEM_H
+
+#include "Source/LxPnSettingKeys.h"
 
 #include <QString>
 
@@ -51,10 +54,13 @@ private:
 // One setting.
 class TAppSettingItem {
 public:
-    TAppSettingItem(TAppSettingSection *section, const QString &key, const TSettingValue &def);
+    TAppSettingItem(TAppSettingSection *section, const QString &key, const TSettingValue &def,
+                    const TSettingKey *definition = nullptr);
     virtual ~TAppSettingItem() = default;
 
     TAppSettingSection *Section() const { return FSection; }
+    // The key's definition; null for an item added by hand.
+    const TSettingKey *Definition() const { return FDefinition; }
     const QString &Key() const { return FKey; }
     const TSettingValue &Value() const { return FValue; }
     // The built-in default, which the readers fall back on.
@@ -78,6 +84,7 @@ public:
 
 private:
     TAppSettingSection *FSection;
+    const TSettingKey *FDefinition;
     QString FKey;
     TSettingValue FValue;
     TSettingValue FDefault;
@@ -87,7 +94,8 @@ private:
 // A named section of settings; owns its items.
 class TAppSettingSection {
 public:
-    explicit TAppSettingSection(const QString &name);
+    // iniPath: the file Save writes; empty for the program's ini file.
+    explicit TAppSettingSection(const QString &name, const QString &iniPath = QString());
     virtual ~TAppSettingSection();
     TAppSettingSection(const TAppSettingSection &) = delete;
     TAppSettingSection &operator=(const TAppSettingSection &) = delete;
@@ -96,6 +104,8 @@ public:
 
     // Creates an item with the given key and built-in default, appends it and returns it.
     TAppSettingItem *Add(const QString &key, const TSettingValue &def);
+    // Creates the item of a defined key.
+    TAppSettingItem *Add(const TSettingKey &key);
     int Count() const { return int(FItems.size()); }
     // Null when index is out of range.
     TAppSettingItem *Items(int index) const;
@@ -106,19 +116,21 @@ public:
     virtual void LoadFromIni(const tovik::platform::ProfileFile *iniFile);
     // Writes the items whose Modified is set and clears it. A null file does nothing.
     virtual void SaveToIni(tovik::platform::ProfileFile *iniFile);
-    // Writes the changed items to the program's ini file. False when the file could not be
-    // written; the items then stay modified, so that a later save tries again.
+    // Writes the changed items to the ini file. False when the file could not be written; the
+    // items then stay modified, so that a later save tries again.
     bool Save();
 
 private:
     QString FName;
+    QString FIniPath;
     std::vector<std::unique_ptr<TAppSettingItem>> FItems;
 };
 
 // All user settings: the sections "General", "Editor" and "Preview".
 class TAppIniData {
 public:
-    TAppIniData();
+    // iniPath: the file to load and save; empty for the program's ini file (see ProfileFile.h).
+    explicit TAppIniData(const QString &iniPath = QString());
     virtual ~TAppIniData();
     TAppIniData(const TAppIniData &) = delete;
     TAppIniData &operator=(const TAppIniData &) = delete;
@@ -127,21 +139,40 @@ public:
     TAppSettingSection *Editor() const { return FEditor.get(); }
     TAppSettingSection *Preview() const { return FPreview.get(); }
 
-    // Reads all three sections from the program's ini file. A missing or unreadable file leaves
-    // the defaults; the file is never created here.
+    // Reads all three sections from the ini file. A missing or unreadable file leaves the
+    // defaults; the file is never created here.
     void Load();
+    // The file this store loads and saves.
+    QString IniPath() const;
 
     // The section of that name (letter case counts), or null.
     TAppSettingSection *Section(const QString &name) const;
     // The item under section and key, or null.
     TAppSettingItem *Item(const QString &section, const QString &key) const;
 
-    // Typed readers by section and key. An unknown key reads as empty, false or zero.
-    QString ReadString(const QString &section, const QString &key) const;
-    bool ReadBool(const QString &section, const QString &key) const;
-    int32_t ReadInteger(const QString &section, const QString &key) const;
-    double ReadCurrency(const QString &section, const QString &key) const;
-    int32_t ReadColor(const QString &section, const QString &key) const;
+    // The item of a defined key; never null.
+    TAppSettingItem *Item(const TSettingKey &key) const;
+    // The section that holds a defined key; never null.
+    TAppSettingSection *SectionOf(const TSettingKey &key) const;
+
+    // Typed readers.
+    QString ReadString(const TTextKey &key) const;
+    bool ReadBool(const TBoolKey &key) const;
+    int32_t ReadInteger(const TIntKey &key) const;
+    double ReadCurrency(const TCurrencyKey &key) const;
+    // In ten-thousandths.
+    int64_t ReadCurrencyUnits(const TCurrencyKey &key) const;
+    int32_t ReadColor(const TColorKey &key) const;
+
+    // Typed writers: store the value and mark the key modified unless it already reads as that
+    // value, so that a hand-written "true" is not rewritten as "True". Numbers are brought
+    // within the key's bounds. Answer whether the key changed.
+    bool Write(const TTextKey &key, const QString &value);
+    bool Write(const TBoolKey &key, bool value);
+    bool Write(const TIntKey &key, int32_t value);
+    // In ten-thousandths.
+    bool Write(const TCurrencyKey &key, int64_t value);
+    bool Write(const TColorKey &key, int32_t value);
 
     // The sound file for a user-interface event: Kind 0 and 1 the message sound, Kind 2 the click
     // sound; empty unless "UseSound" is on.
@@ -149,6 +180,7 @@ public:
     QString GetSoundFile(int Kind) const;
 
 private:
+    QString FIniPath;
     std::unique_ptr<TAppSettingSection> FGeneral;
     std::unique_ptr<TAppSettingSection> FEditor;
     std::unique_ptr<TAppSettingSection> FPreview;

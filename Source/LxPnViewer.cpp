@@ -1,6 +1,7 @@
 #include "Source/LxPnViewer.h"
 
 #include "Source/EntryOpener.h"
+#include "Source/LxPnGlobalDef.h"
 #include "Source/LxPnGlobalState.h"
 #include "Source/TextViewFrm.h"
 #include "Source/ViewerFrm.h"
@@ -76,6 +77,8 @@ void TPnViewer::OpenFile(const QString &Name)
         return;
     if (!Name.isEmpty() && QFileInfo::exists(Name))
         Form->LoadArchive(Name);
+    else
+        Form->ShowNotice(QString::fromUtf8(usertext::ReasonNoSuchFile));
     // The form may have closed itself (an unsupported format).
     if (Form)
         Form->SetTabCaption();
@@ -86,16 +89,22 @@ void TPnViewer::OpenInMemory()
     TLxPackedItem *entry = Form ? Form->SelectedEntry() : nullptr;
     if (!entry || !Form->LxArcImpl1())
         return;
-    const TEntryOpener::MemoryResult result = TEntryOpener(*Form->LxArcImpl1()).ExtractToMemory(*entry);
-    if (!result.Attempted)
+    // The extraction runs on copies: the tab may close while it runs.
+    auto result = std::make_shared<TEntryOpener::MemoryResult>();
+    const TArchiveTaskEnd end = Form->RunTask(
+        [impl = Form->SharedArcImpl(), copy = *entry, result](TArchiveTaskControl &) {
+            *result = TEntryOpener(*impl).ExtractToMemory(copy);
+        },
+        QString::fromUtf8(usertext::Extracting), false);
+    if (!Form || end == TArchiveTaskEnd::Cancelled || !result->Attempted)
         return;
-    if (!result.Message.isEmpty()) {
-        ShowMessage(Form, result.Message);
+    if (!result->Message.isEmpty()) {
+        ShowMessage(Form, result->Message);
         return;
     }
     TFrmTextView view(Form);
     view.SetEntry(*entry);
-    view.SetText(result.Text);
+    view.SetText(result->Text);
     view.exec();
 }
 
@@ -104,7 +113,7 @@ void TPnViewer::OpenOnDisk()
     TLxPackedItem *entry = Form ? Form->SelectedEntry() : nullptr;
     if (!entry || !Form->LxArcImpl1())
         return;
-    const QString workFolder = AppIniData() ? AppIniData()->ReadString(QStringLiteral("General"), QStringLiteral("WorkFolder")) : QString();
+    const QString workFolder = AppIniData() ? AppIniData()->ReadString(SettingKeys::General::WorkFolder) : QString();
     const TEntryOpener::DiskPlan plan = TEntryOpener::PlanDiskExtraction(workFolder);
     if (!plan.Message.isEmpty()) {
         ShowMessage(Form, plan.Message);
@@ -117,12 +126,20 @@ void TPnViewer::OpenOnDisk()
         return;
 
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const TEntryOpener::DiskResult result = TEntryOpener(*Form->LxArcImpl1()).ExtractToDisk(*entry, plan);
-    QString message = result.Message;
-    if (message.isEmpty() && !RunProgram(result.File))
-        message = QStringLiteral("このファイルに関連付けられた\r\nアプリケーションが見つかりません");
+    auto result = std::make_shared<TEntryOpener::DiskResult>();
+    const TArchiveTaskEnd end = Form->RunTask(
+        [impl = Form->SharedArcImpl(), copy = *entry, plan, result](TArchiveTaskControl &) {
+            *result = TEntryOpener(*impl).ExtractToDisk(copy, plan);
+        },
+        QString::fromUtf8(usertext::Extracting), false);
+    QString message;
+    if (Form && end == TArchiveTaskEnd::Done) {
+        message = result->Message;
+        if (message.isEmpty() && !RunProgram(result->File))
+            message = QString::fromUtf8(usertext::NoApplication);
+    }
     QGuiApplication::restoreOverrideCursor();
-    if (!message.isEmpty())
+    if (Form && !message.isEmpty())
         ShowMessage(Form, message);
 }
 

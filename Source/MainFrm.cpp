@@ -1,17 +1,21 @@
 #include "MainFrm.h"
 
 #include "Source/ArcInfoFrm.h"
+#include "Source/ArchiveTask.h"
 #include "Source/LxPnGlobalState.h"
+#include "Source/LxPnTOptions.h"
 #include "Source/VersionInfoFrm.h"
 #include "Source/LxPnViewer.h"
 #include "Source/ViewerFrm.h"
 #include "LxFormInfo.h"
 #include "LxMRUManager.h"
+#include "LxPageControl.h"
 #include "platform/WindowTitle.h"
 #include "platform/WorkFolder.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -19,13 +23,37 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPainter>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 
 namespace {
+
+// The theme's symbolic pictures are grey already, so the toolkit's own greying of a disabled
+// button hardly shows: the disabled pictures are drawn faint instead.
+QIcon WithFaintDisabled(const QIcon &icon)
+{
+    QIcon out;
+    for (int size : {16, 22, 24, 32, 48}) {
+        const QPixmap normal = icon.pixmap(QSize(size, size));
+        if (normal.isNull())
+            continue;
+        out.addPixmap(normal, QIcon::Normal);
+        QImage faint(normal.size(), QImage::Format_ARGB32_Premultiplied);
+        faint.fill(Qt::transparent);
+        QPainter painter(&faint);
+        painter.setOpacity(0.3);
+        painter.drawImage(0, 0, normal.toImage());
+        painter.end();
+        faint.setDevicePixelRatio(normal.devicePixelRatio());
+        out.addPixmap(QPixmap::fromImage(faint), QIcon::Disabled);
+    }
+    return out.isNull() ? icon : out;
+}
 
 // Icons come from the desktop's theme; themes that carry only symbolic action pictures are
 // asked for those, and Qt's own pictures stand in when the theme has neither.
@@ -37,7 +65,7 @@ QIcon ActionIcon(const char *name, QStyle::StandardPixmap fallback)
         icon = QIcon::fromTheme(themeName + QStringLiteral("-symbolic"));
     if (icon.isNull())
         icon = QApplication::style()->standardIcon(fallback);
-    return icon;
+    return WithFaintDisabled(icon);
 }
 
 QAction *NewAction(QObject *owner, const char *objectName, const char *category, const QString &caption,
@@ -71,7 +99,7 @@ const char *const kOpenFilter = "書庫ファイル|*.7z; *.z; *.gz; *.tgz; *.ta
 QString ExtractFolderPath()
 {
     TAppIniData *ini = AppIniData();
-    const QString workFolder = ini ? ini->ReadString(QStringLiteral("General"), QStringLiteral("WorkFolder")) : QString();
+    const QString workFolder = ini ? ini->ReadString(SettingKeys::General::WorkFolder) : QString();
     if (workFolder.isEmpty())
         return QString();
     return QDir(workFolder).filePath(QString::fromUtf8(tovik::platform::kExtractFolderName));
@@ -91,7 +119,7 @@ TFormMain::TFormMain(const QStringList &args, QWidget *parent)
     setWindowTitle(tovik::platform::ProgramTitle());
     resize(692, 468);
 
-    PageControl1 = new QTabWidget(this);
+    PageControl1 = new TLxPageControl(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setDocumentMode(true);
     PageControl1->setUsesScrollButtons(true);
@@ -111,9 +139,9 @@ TFormMain::TFormMain(const QStringList &args, QWidget *parent)
     // FormCreate: placement and history follow the settings.
     LxFormInfo1 = new TLxFormInfo(this);
     if (TAppIniData *ini = AppIniData()) {
-        LxFormInfo1->SetActive(ini->ReadBool(QStringLiteral("General"), QStringLiteral("FormPosLoad")));
-        OpenDialog1->SetActive(ini->ReadBool(QStringLiteral("General"), QStringLiteral("UseMRU")));
-        OpenDialog1->SetMaxSize(ini->ReadInteger(QStringLiteral("General"), QStringLiteral("MRUMax")));
+        LxFormInfo1->SetActive(ini->ReadBool(SettingKeys::General::FormPosLoad));
+        OpenDialog1->SetActive(ini->ReadBool(SettingKeys::General::UseMRU));
+        OpenDialog1->SetMaxSize(ini->ReadInteger(SettingKeys::General::MRUMax));
     }
     OpenDialog1->SetParentMenuItem(MenuReopen);
     OpenDialog1->OnSelected = [this](TLxMRUManager *, const QString &fileName) { DoOpenFile(fileName); };
@@ -198,14 +226,14 @@ void TFormMain::CreateActions()
         dialog.exec();
     });
 
-    // The options dialog is not part of the program yet: its three commands stay visible and
-    // disabled until it is.
+    // The options dialog, each command on its own page.
     ActOptionApp = NewAction(this, "ActOptionApp", "Option", QStringLiteral("環境設定"), QString());
     ActOptionEdit = NewAction(this, "ActOptionEdit", "Option", QStringLiteral("エディタオプション"), QString());
     ActPrevOpt = NewAction(this, "ActPrevOpt", "Option", QStringLiteral("プレビューオプション"), QString());
     ActOptionApp->setIcon(ActionIcon("preferences-system", QStyle::SP_FileDialogInfoView));
-    for (QAction *action : {ActOptionApp, ActOptionEdit, ActPrevOpt})
-        action->setEnabled(false);
+    QObject::connect(ActOptionApp, &QAction::triggered, this, [this] { ShowOptions(0); });
+    QObject::connect(ActOptionEdit, &QAction::triggered, this, [this] { ShowOptions(1); });
+    QObject::connect(ActPrevOpt, &QAction::triggered, this, [this] { ShowOptions(2); });
 
     ActVersionInfo = NewAction(this, "ActVersionInfo", "Tools", QStringLiteral("バージョン情報"), QString());
     ActVersionInfo->setIcon(ActionIcon("help-about", QStyle::SP_MessageBoxQuestion));
@@ -266,6 +294,22 @@ void TFormMain::CreateToolBar()
     // Toolbar buttons never take the focus from the tab they act on.
     for (QToolButton *button : LxPanelEX1->findChildren<QToolButton *>())
         button->setFocusPolicy(Qt::NoFocus);
+}
+
+void TFormMain::ShowOptions(int Page)
+{
+    TAppIniData *ini = AppIniData();
+    if (!ini)
+        return;
+    PlayUISound(2);
+    TFormOption dialog(*ini, this);
+    dialog.SelectPage(Page);
+    // The history is this window's own: a saved change applies at once. The placement setting
+    // is read when the window opens next; the viewers read theirs when they open.
+    if (dialog.exec() == QDialog::Accepted && Page == 0) {
+        OpenDialog1->SetActive(ini->ReadBool(SettingKeys::General::UseMRU));
+        OpenDialog1->SetMaxSize(ini->ReadInteger(SettingKeys::General::MRUMax));
+    }
 }
 
 void TFormMain::UpdateActions()
@@ -350,6 +394,19 @@ void TFormMain::DoOpenFile(const QString &Name)
     // The new tab is the one the commands act on.
     viewer->Activate();
     UpdateCaption();
+}
+
+void TFormMain::closeEvent(QCloseEvent *event)
+{
+    // A tab waiting for a listing or an extraction is inside its own wait: those waits end
+    // first (cancelled), and the window closes right after.
+    if (WaitingArchiveTasks() > 0) {
+        CancelWaitingArchiveTasks();
+        event->ignore();
+        QTimer::singleShot(0, this, [this] { close(); });
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void TFormMain::dragEnterEvent(QDragEnterEvent *event)

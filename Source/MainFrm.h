@@ -33,6 +33,8 @@ public:
     void DoOpenFile(const QString &Name);
     // Re-evaluates which actions are possible now.
     void UpdateActions();
+    // Opens the options dialog on page 0 (general), 1 (editor) or 2 (preview), modally.
+    void ShowOptions(int Page);
     // Captions the window after the archive of the front tab.
     void UpdateCaption();
     // Files that a later start of the program handed over: opened as one batch, then the
@@ -64,6 +66,7 @@ public:
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void CreateActions();

@@ -5,6 +5,7 @@
 #include "Preview/Source/LxPreviewSections.h"
 #include "Preview/Source/LxPrinters.h"
 #include "Preview/Source/LxTextPrev.h"
+#include "BasicControls/Source/LxFormInfo.h"
 #include "Source/LxPnGlobalState.h"
 #include "editor/EditFuncs.h"
 #include "platform/Cp932.h"
@@ -142,6 +143,10 @@ TFormPreview::TFormPreview(QWidget *parent) : QDialog(parent)
     layout->addWidget(ToolBar1);
     layout->addWidget(LxTextPrev1, 1);
     resize(720, 820);
+    setObjectName(QStringLiteral("FormPreview"));
+    LxFormInfo1 = new TLxFormInfo(this);
+    if (TAppIniData *ini = AppIniData())
+        LxFormInfo1->SetActive(ini->ReadBool(SettingKeys::General::FormPosLoad));
 
     LxTextPrev1->OnPageChange = [this](TLxCustomTextPrev *, int, int) { UpdatePageInfo(); };
     LxTextPrev1->OnPageCountChange = [this](TLxCustomTextPrev *, int) { UpdatePageInfo(); };
@@ -216,35 +221,29 @@ void TFormPreview::LoadText(const QString &fileName, const std::vector<std::stri
     TextSection = LxTextPrev1->AddTextSection();
     LXPV_ASSERT(TextSection != nullptr, kUnit);
 
-    const TAppIniData *ini = AppIniData();
-    const QString p = QStringLiteral("Preview");
-    auto readBool = [&](const char *key, bool def) {
-        return ini ? ini->ReadBool(p, QString::fromLatin1(key)) : def;
-    };
-    auto readColor = [&](const char *key, int32_t def) {
-        return ColorValueToQColor(ini ? ini->ReadColor(p, QString::fromLatin1(key)) : def);
-    };
-    auto readMargin = [&](const char *key) {
-        return ini ? float(ini->ReadCurrency(p, QString::fromLatin1(key))) : 20.0f;
-    };
+    // Without a settings store (tests, tools) the keys' defaults hold.
+    static const TAppIniData defaults;
+    const TAppIniData &ini = AppIniData() ? *AppIniData() : defaults;
+    namespace K = SettingKeys::Preview;
+    auto readBool = [&](const TBoolKey &key) { return ini.ReadBool(key); };
+    auto readColor = [&](const TColorKey &key) { return ColorValueToQColor(ini.ReadColor(key)); };
+    auto readMargin = [&](const TCurrencyKey &key) { return float(ini.ReadCurrency(key)); };
 
-    LxTextPrev1->setFont(tovik::platform::FontFromSettings(
-        ini ? ini->ReadString(p, QStringLiteral("FontName")) : QString(),
-        ini ? ini->ReadInteger(p, QStringLiteral("FontSize")) : 9));
-    LxTextPrev1->SetColor(readColor("BGColor", int32_t(0xFF000001u)));
-    LxTextPrev1->SetPaperColor(readColor("PaperColor", 0xFFFFFF));
-    LxTextPrev1->SetPaperShadowColor(readColor("PaperShadowColor", 0));
-    LxTextPrev1->SetShowPrintableRect(readBool("ShowPrintableRect", false));
-    LxTextPrev1->SetShowDefaultMargin(readBool("ShowMarginMark", false));
-    TextSection->SetLineGap(ini ? ini->ReadInteger(p, QStringLiteral("RowMarg")) : 0);
-    const bool rowNumbers = readBool("UseRowNo", true);
+    LxTextPrev1->setFont(tovik::platform::FontFromSettings(ini.ReadString(K::FontName), ini.ReadInteger(K::FontSize)));
+    LxTextPrev1->SetColor(readColor(K::BGColor));
+    LxTextPrev1->SetPaperColor(readColor(K::PaperColor));
+    LxTextPrev1->SetPaperShadowColor(readColor(K::PaperShadowColor));
+    LxTextPrev1->SetShowPrintableRect(readBool(K::ShowPrintableRect));
+    LxTextPrev1->SetShowDefaultMargin(readBool(K::ShowMarginMark));
+    TextSection->SetLineGap(ini.ReadInteger(K::RowMarg));
+    const bool rowNumbers = readBool(K::UseRowNo);
     TextSection->SetShowRowNumbers(rowNumbers);
     ActLinNo->setChecked(rowNumbers);
     TLxPrevMargin &margin = TextSection->Margin();
-    margin.SetMargin(TLxPrevMargin::mgTop, readMargin("TopMarg"));
-    margin.SetMargin(TLxPrevMargin::mgBottom, readMargin("BottomMarg"));
-    margin.SetMargin(TLxPrevMargin::mgLeft, readMargin("LeftMarg"));
-    margin.SetMargin(TLxPrevMargin::mgRight, readMargin("RigtmMarg"));
+    margin.SetMargin(TLxPrevMargin::mgTop, readMargin(K::TopMarg));
+    margin.SetMargin(TLxPrevMargin::mgBottom, readMargin(K::BottomMarg));
+    margin.SetMargin(TLxPrevMargin::mgLeft, readMargin(K::LeftMarg));
+    margin.SetMargin(TLxPrevMargin::mgRight, readMargin(K::RigtmMarg));
 
     const QColor rule(128, 0, 0), silver(192, 192, 192);
     auto style = [&](TLxPVTextItem *item, int points, bool italic) {
@@ -253,20 +252,19 @@ void TFormPreview::LoadText(const QString &fileName, const std::vector<std::stri
         item->Font.Font.setItalic(italic);
     };
     TLxPVDrawBand &header = TextSection->HeaderBand();
-    if (readBool("ShowHeaderBorder", true))
+    if (readBool(K::ShowHeaderBorder))
         header.AddFigure(TLxPVFigItem::fsLine, rule, 0, pvFarEdge, pvFarEdge, pvFarEdge, 1);
-    if (readBool("ShowFileName", true))
+    if (readBool(K::ShowFileName))
         style(header.AddText(BaseName(fileName), 0, 10), 12, false);
-    if (readBool("ShowDate", true))
+    if (readBool(K::ShowDate))
         style(header.AddText(QStringLiteral("&&D"), pvFarEdge, 15), 8, false);
 
     TLxPVDrawBand &footer = TextSection->FooterBand();
-    if (readBool("ShowFooterBorder", true))
+    if (readBool(K::ShowFooterBorder))
         footer.AddFigure(TLxPVFigItem::fsLine, rule, 1, 1, pvFarEdge, 1, 1);
-    if (readBool("ShowOwthor", true))
-        style(footer.AddText(ini ? ini->ReadString(p, QStringLiteral("OwthorName")) : QString(), pvFarEdge, 2), 8,
-              true);
-    if (readBool("ShowPageNo", true))
+    if (readBool(K::ShowOwthor))
+        style(footer.AddText(ini.ReadString(K::OwthorName), pvFarEdge, 2), 8, true);
+    if (readBool(K::ShowPageNo))
         style(footer.AddText(QStringLiteral("&&P/-%-"), pvCenter, 2), 8, true);
 
     TextSection->Lines() = lines;

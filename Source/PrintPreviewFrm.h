@@ -21,6 +21,7 @@ class QLabel;
 class QMenuBar;
 class QPrinter;
 class QToolBar;
+class TLxFormInfo;
 class TLxTextPrev;
 class TLxPvPlaneTextSection;
 
@@ -41,6 +42,7 @@ public:
     QLabel *pnlZoomInfo = nullptr;
     QToolBar *ToolBar1 = nullptr;
     QMenuBar *MainMenu1 = nullptr;
+    TLxFormInfo *LxFormInfo1 = nullptr; // the window's remembered placement
 
     QAction *ActFirst = nullptr;
     QAction *ActPrev = nullptr;

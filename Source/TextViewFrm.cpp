@@ -2,6 +2,7 @@
 
 #include "BasicControls/Source/LxFormInfo.h"
 #include "Source/LxPnArcDataClasses.h"
+#include "Source/LxPnGlobalDef.h"
 #include "Source/LxPnGlobalProcs.h"
 #include "Source/LxPnGlobalState.h"
 #include "Source/PrintPreviewFrm.h"
@@ -112,8 +113,10 @@ TFrmTextView::TFrmTextView(QWidget *parent)
     LxPanelSize->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     LxPanelCharSet = new QLabel(QStringLiteral("日本語(ShiftJIS)"), status);
     LxPanelCharSet->setFixedWidth(kCharSetPanelWidth);
+    LxPanelNote = new QLabel(status);
     status->addWidget(LxPanelSize);
     status->addWidget(LxPanelCharSet);
+    status->addWidget(LxPanelNote, 1);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -215,28 +218,27 @@ void TFrmTextView::FormCreate()
     const TAppIniData *ini = AppIniData();
     if (!ini)
         return;
-    const QString editor = QStringLiteral("Editor");
     TEditView *options = LxTextEditor1->Options();
     // 1. The line-number bar: width, then visibility (hidden means width 0), colours.
-    options->LeftView.SetWidth(ini->ReadInteger(editor, QStringLiteral("LinNoWidth")));
-    options->LeftView.SetVisible(ini->ReadBool(editor, QStringLiteral("ShowLinNo")));
-    if (!ini->ReadBool(editor, QStringLiteral("ShowLinNo")))
+    options->LeftView.SetWidth(ini->ReadInteger(SettingKeys::Editor::LinNoWidth));
+    options->LeftView.SetVisible(ini->ReadBool(SettingKeys::Editor::ShowLinNo));
+    if (!ini->ReadBool(SettingKeys::Editor::ShowLinNo))
         options->LeftView.SetWidth(0);
-    options->LeftView.SetBackColor(ini->ReadColor(editor, QStringLiteral("LinNoBGColor")));
-    options->LeftView.SetForeColor(ini->ReadColor(editor, QStringLiteral("LinNoFRColor")));
+    options->LeftView.SetBackColor(ini->ReadColor(SettingKeys::Editor::LinNoBGColor));
+    options->LeftView.SetForeColor(ini->ReadColor(SettingKeys::Editor::LinNoFRColor));
     // 2. Marks, their colour, the tab width (2-12; otherwise the message and 4).
-    options->DrawOption.SetDrawMarks(ini->ReadBool(editor, QStringLiteral("ShowCtrlCode")));
-    options->DrawOption.SetMarksColor(ini->ReadColor(editor, QStringLiteral("CtrlCodeColor")));
-    options->DrawOption.SetTabIndents(ini->ReadInteger(editor, QStringLiteral("TABWidth")));
+    options->DrawOption.SetDrawMarks(ini->ReadBool(SettingKeys::Editor::ShowCtrlCode));
+    options->DrawOption.SetMarksColor(ini->ReadColor(SettingKeys::Editor::CtrlCodeColor));
+    options->DrawOption.SetTabIndents(ini->ReadInteger(SettingKeys::Editor::TABWidth));
     // 3. Text colours.
-    options->TextView.SetBackColor(ini->ReadColor(editor, QStringLiteral("TextBGColor")));
-    options->TextView.SetForeColor(ini->ReadColor(editor, QStringLiteral("TextFRColor")));
+    options->TextView.SetBackColor(ini->ReadColor(SettingKeys::Editor::TextBGColor));
+    options->TextView.SetForeColor(ini->ReadColor(SettingKeys::Editor::TextFRColor));
     // 4. Margins in pixels.
-    options->TextView.SetMargin(0, ini->ReadInteger(editor, QStringLiteral("TopMarg")));
-    options->TextView.SetMargin(1, ini->ReadInteger(editor, QStringLiteral("LeftMarg")));
+    options->TextView.SetMargin(0, ini->ReadInteger(SettingKeys::Editor::TopMarg));
+    options->TextView.SetMargin(1, ini->ReadInteger(SettingKeys::Editor::LeftMarg));
     // 5. The font.
-    LxTextEditor1->SetEditorFont(tovik::platform::FontFromSettings(ini->ReadString(editor, QStringLiteral("FontName")),
-                                                                   ini->ReadInteger(editor, QStringLiteral("FontSize"))));
+    LxTextEditor1->SetEditorFont(tovik::platform::FontFromSettings(ini->ReadString(SettingKeys::Editor::FontName),
+                                                                   ini->ReadInteger(SettingKeys::Editor::FontSize)));
 }
 
 void TFrmTextView::SetEntry(const TLxPackedItem *entry)
@@ -263,9 +265,12 @@ void TFrmTextView::ShowBytesUnchanged()
 void TFrmTextView::SetText(const QByteArray &bytes)
 {
     RawText = bytes;
+    // Memory extraction stops at the first 1,000,000 bytes of a larger entry: say so.
+    const bool cut = Entry && (Entry->OriginalSize > bytes.size() || Entry->OriginalSize < 0);
+    LxPanelNote->setText(cut ? QString::fromUtf8(usertext::ShownCut) : QString());
     const TAppIniData *ini = AppIniData();
     // Without a settings store the key's default holds: decode automatically.
-    const bool autoDecode = !ini || ini->ReadBool(QStringLiteral("Editor"), QStringLiteral("AutoDecode"));
+    const bool autoDecode = !ini || ini->ReadBool(SettingKeys::Editor::AutoDecode);
     if (autoDecode) {
         const int code = AutoDetect();
         if (code != -1) {

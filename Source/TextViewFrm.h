@@ -80,6 +80,7 @@ public:
     QAction *ActSave = nullptr;       // "名前をつけて保存"
     QAction *ActPreview = nullptr;    // "印刷": the print preview of the shown lines (Ctrl+P)
     QAction *ActPrint = nullptr;      // the same action as ActPreview
+    QLabel *LxPanelNote = nullptr;    // says when the entry is shown cut
     QAction *Action4 = nullptr;       // "自動変換"; disabled when the text is Shift_JIS already
     QAction *ActFind = nullptr;       // "検索(&F)"
     QAction *ActFileTypeC = nullptr;

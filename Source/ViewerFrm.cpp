@@ -2,6 +2,8 @@
 
 #include "Source/ArcFileListModel.h"
 #include "Source/ArcFolderTreeModel.h"
+#include "Source/LxPnGlobalDef.h"
+#include "Source/LxPnGlobalProcs.h"
 #include "Source/LxPnGlobalState.h"
 #include "Source/LxPnViewer.h"
 #include "archive/LxArcImpl.h"
@@ -12,10 +14,19 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QListView>
 #include <QMenu>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStyle>
@@ -71,6 +82,35 @@ private:
     QIcon FImages[4];
 };
 
+// Icon-view cells: the picture above its name. A file name has no blanks to break at, so
+// the name wraps anywhere, onto up to three lines before it is cut.
+class TIconCellDelegate : public QStyledItemDelegate
+{
+public:
+    static constexpr int IconSize = 32;
+    static constexpr int Lines = 3;
+
+    explicit TIconCellDelegate(QListView *view) : QStyledItemDelegate(view)
+    {
+        const QFontMetrics metrics(view->font());
+        FCell = QSize(104, IconSize + Lines * metrics.lineSpacing() + 10);
+    }
+    QSize CellSize() const { return FCell; }
+
+    QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override { return FCell; }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->features |= QStyleOptionViewItem::WrapText;
+        option->textElideMode = Qt::ElideMiddle;
+    }
+
+private:
+    QSize FCell;
+};
+
 } // namespace
 
 TFormViewer::TFormViewer(QWidget *parent)
@@ -87,8 +127,11 @@ TFormViewer::TFormViewer(QWidget *parent)
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    CreateNoticeBar();
+    layout->addWidget(NoticeBar);
     Splitter1 = new QSplitter(Qt::Horizontal, this);
-    layout->addWidget(Splitter1);
+    layout->addWidget(Splitter1, 1);
     CreateTree();
     CreateList();
     Splitter1->addWidget(TreeArcFile);
@@ -99,6 +142,84 @@ TFormViewer::TFormViewer(QWidget *parent)
     Splitter1->setChildrenCollapsible(false);
 
     PopupMenu1 = new QMenu(this);
+}
+
+void TFormViewer::CreateNoticeBar()
+{
+    // A strip above tree and list: what went wrong with the archive, or how far a long
+    // listing has come. Not modal: the tab stays usable beneath it.
+    NoticeBar = new QFrame(this);
+    NoticeBar->setObjectName(QStringLiteral("NoticeBar"));
+    NoticeBar->setFrameShape(QFrame::StyledPanel);
+    NoticeBar->setAutoFillBackground(true);
+    QPalette palette = NoticeBar->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::ToolTipBase));
+    palette.setColor(QPalette::WindowText, palette.color(QPalette::ToolTipText));
+    NoticeBar->setPalette(palette);
+    auto *row = new QHBoxLayout(NoticeBar);
+    row->setContentsMargins(8, 4, 8, 4);
+    FNoticeIcon = new QLabel(NoticeBar);
+    const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize);
+    FNoticeIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize, iconSize));
+    NoticeText = new QLabel(NoticeBar);
+    NoticeText->setObjectName(QStringLiteral("NoticeText"));
+    NoticeText->setTextFormat(Qt::PlainText);
+    NoticeText->setWordWrap(true);
+    CancelButton = new QPushButton(QStringLiteral("中止"), NoticeBar);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    QObject::connect(CancelButton, &QPushButton::clicked, this, [this] { CancelTask(); });
+    FCancelKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    FCancelKey->setContext(Qt::WindowShortcut);
+    FCancelKey->setEnabled(false);
+    QObject::connect(FCancelKey, &QShortcut::activated, this, [this] { CancelTask(); });
+    row->addWidget(FNoticeIcon);
+    row->addWidget(NoticeText, 1);
+    row->addWidget(CancelButton);
+    NoticeBar->hide();
+}
+
+TArchiveTaskEnd TFormViewer::RunTask(std::function<void(TArchiveTaskControl &)> work, const QString &caption,
+                                      bool counted)
+{
+    const QPointer<TFormViewer> self(this);
+    TArchiveTaskView view;
+    view.Slow = [this, self, caption] {
+        if (!self)
+            return;
+        FNoticeIcon->hide();
+        NoticeText->setText(caption);
+        CancelButton->show();
+        NoticeBar->show();
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+        FSlowCursor = true;
+    };
+    view.Progress = [this, self, caption, counted](int32_t entries) {
+        if (self && counted)
+            NoticeText->setText(caption + QStringLiteral("  ") + QString::fromStdString(GroupedNumberText(entries)) +
+                                QStringLiteral(" 件"));
+    };
+    FCancelKey->setEnabled(true);
+    const TArchiveTaskEnd end = RunArchiveTask(std::move(work), view, [this](TArchiveTaskHandle task) { FTask = task; });
+    if (!self)
+        return TArchiveTaskEnd::Cancelled;
+    FTask = TArchiveTaskHandle();
+    FCancelKey->setEnabled(false);
+    if (FSlowCursor) {
+        QGuiApplication::restoreOverrideCursor();
+        FSlowCursor = false;
+    }
+    CancelButton->hide();
+    NoticeBar->hide();
+    return end;
+}
+
+void TFormViewer::ShowNotice(const QString &reason)
+{
+    CancelButton->hide();
+    NoticeText->setText(QString::fromUtf8(usertext::ArchiveNotOpened) + QStringLiteral("（") + reason +
+                        QStringLiteral("）"));
+    FNoticeIcon->show();
+    NoticeBar->show();
 }
 
 void TFormViewer::CreateTree()
@@ -112,6 +233,11 @@ void TFormViewer::CreateTree()
     TreeArcFile->setIndentation(20);
     TreeArcFile->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeArcFile->setUniformRowHeights(true);
+    // The one column is as wide as its deepest shown folder, so that deep trees scroll
+    // sideways instead of drawing past the edge.
+    TreeArcFile->header()->setStretchLastSection(false);
+    TreeArcFile->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    TreeArcFile->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     TreeArcFile->viewport()->installEventFilter(this);
     TreeArcFile->installEventFilter(this);
 
@@ -124,6 +250,9 @@ void TFormViewer::CreateTree()
                                                           ImageList2[0]));
     QObject::connect(TreeArcFile->selectionModel(), &QItemSelectionModel::currentChanged, this,
                      [this](const QModelIndex &current) { TreeArcFileChange(current); });
+    // The column takes its new width only after the branch has opened and been laid out.
+    QObject::connect(TreeArcFile->header(), &QHeaderView::sectionResized, this,
+                     [this] { ScrollTreeTo(TreeArcFile->currentIndex()); });
 }
 
 void TFormViewer::CreateList()
@@ -148,9 +277,13 @@ void TFormViewer::CreateList()
     QHeaderView *header = ListFileView->header();
     header->setStretchLastSection(true);
     header->setSectionsMovable(false);
-    // A caption wider than its column at this font (the Japanese ones are) widens it.
+    // A caption wider than its column at this font (the Japanese ones are) widens it, and
+    // the rate column fits its widest text.
     for (int c = 0; c < 8; ++c)
         header->resizeSection(c, std::max(widths[c], header->sectionSizeHint(c)));
+    const int rateText = ListFileView->fontMetrics().horizontalAdvance(QStringLiteral("100.0%")) +
+                         2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ListFileView) + 1) + 8;
+    header->resizeSection(3, std::max(header->sectionSize(3), rateText));
     FListStack->addWidget(ListFileView);
 
     IconFileView = new QListView(FListStack);
@@ -158,8 +291,10 @@ void TFormViewer::CreateList()
     IconFileView->setModel(ListModel);
     IconFileView->setSelectionModel(ListFileView->selectionModel());
     IconFileView->setViewMode(QListView::IconMode);
-    IconFileView->setIconSize(QSize(32, 32));
-    IconFileView->setGridSize(QSize(112, 76));
+    auto *cells = new TIconCellDelegate(IconFileView);
+    IconFileView->setItemDelegate(cells);
+    IconFileView->setIconSize(QSize(TIconCellDelegate::IconSize, TIconCellDelegate::IconSize));
+    IconFileView->setGridSize(cells->CellSize() + QSize(8, 6));
     IconFileView->setResizeMode(QListView::Adjust);
     IconFileView->setMovement(QListView::Static);
     IconFileView->setUniformItemSizes(true);
@@ -227,9 +362,9 @@ void TFormViewer::BindPopup(QAction *memoryAction, QAction *diskAction)
 
 void TFormViewer::InitTab()
 {
-    FArcImpl = std::make_unique<TLxArcImpl>();
-    FArcImpl->Registry().ProbeAll();
-    FArcData = std::make_unique<TLxArcData>();
+    // The libraries are probed by the listing, off the window's thread.
+    FArcImpl = std::make_shared<TLxArcImpl>();
+    FArcData = std::make_shared<TLxArcData>();
 }
 
 void TFormViewer::LoadArchive(const QString &Path)
@@ -237,13 +372,48 @@ void TFormViewer::LoadArchive(const QString &Path)
     if (!FArcImpl || !FArcData)
         return;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    FArcImpl->SetFileName(QFile::encodeName(Path).toStdString());
-    if (FArcImpl->Registry().CurrentClass()) {
-        FArcData->LoadFromArchive(nullptr, *FArcImpl);
+    const QPointer<TFormViewer> self(this);
+    // The listing works on its own copies: the tab may close, or the user cancel, before it
+    // ends, and then what it made is dropped.
+    struct Outcome {
+        bool Chosen = false;
+        bool Opened = false;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    auto data = std::make_shared<TLxArcData>();
+    const std::string path = QFile::encodeName(Path).toStdString();
+    const TArchiveTaskEnd end = RunTask(
+        [impl = FArcImpl, data, outcome, path](TArchiveTaskControl &task) {
+            impl->Registry().ProbeAll();
+            impl->SetFileName(path);
+            outcome->Chosen = impl->Registry().CurrentClass() != nullptr;
+            if (outcome->Chosen && !task.Cancelled())
+                outcome->Opened = data->LoadFromArchive(nullptr, *impl, &task);
+        },
+        QString::fromUtf8(usertext::Listing), true);
+    if (!self) {
+        QGuiApplication::restoreOverrideCursor();
+        return;
+    }
+    if (end == TArchiveTaskEnd::Cancelled) {
+        // As after a failed open: the archive's name alone, and why.
+        FArcData = std::make_shared<TLxArcData>();
+        const size_t slash = path.rfind('/');
+        FArcData->Name = slash == std::string::npos ? path : path.substr(slash + 1);
+        FArcData->Path = path;
         BuildTree();
         QGuiApplication::restoreOverrideCursor();
+        ShowNotice(QString::fromUtf8(usertext::ReasonCancelled));
+    } else if (outcome->Chosen) {
+        FArcData = data;
+        BuildTree();
+        QGuiApplication::restoreOverrideCursor();
+        // The tab shows the archive's name and nothing in it: say why, inside the tab.
+        if (!outcome->Opened)
+            ShowNotice(QString::fromUtf8(QFileInfo(Path).isReadable() ? usertext::ReasonNoLibrary
+                                                                     : usertext::ReasonNotReadable));
     } else {
-        ShowMessage(this, QStringLiteral("この形式には対応していません"));
+        ShowMessage(this, Cp932ToQString(UnsupportedFormatMessage()));
         if (Viewer)
             Viewer->Close();
         QGuiApplication::restoreOverrideCursor();
@@ -271,6 +441,7 @@ void TFormViewer::SetTabCaption()
 void TFormViewer::FormClose()
 {
     FClosing = true;
+    CancelTask();
     ListModel->SetFolder(nullptr, nullptr, nullptr);
     TreeModel->SetArcData(nullptr);
     FArcData.reset();
@@ -296,12 +467,32 @@ void TFormViewer::FillList(TLxArcFolderData *folder)
     NotifyStateChanged();
 }
 
+void TFormViewer::ScrollTreeTo(const QModelIndex &node)
+{
+    // The view scrolls rows into sight but not their indentation: a deep folder is brought
+    // into sight sideways here, once the column has taken its new width.
+    const QPersistentModelIndex target(node);
+    QTimer::singleShot(0, this, [this, target] {
+        if (!target.isValid())
+            return;
+        QScrollBar *bar = TreeArcFile->horizontalScrollBar();
+        const QRect rect = TreeArcFile->visualRect(target);
+        const int width = TreeArcFile->viewport()->width();
+        const int margin = TreeArcFile->indentation();
+        if (rect.left() < 0)
+            bar->setValue(bar->value() + rect.left() - margin);
+        else if (rect.left() + std::min(rect.width(), width / 2) > width)
+            bar->setValue(bar->value() + rect.left() - margin);
+    });
+}
+
 void TFormViewer::TreeArcFileChange(const QModelIndex &node)
 {
     if (TLxArcFolderItem *folder = TreeModel->FolderAt(node)) {
         // The tree opens the branch it selects.
         if (TreeModel->hasChildren(node) && !TreeArcFile->isExpanded(node))
             TreeArcFile->expand(node);
+        ScrollTreeTo(node);
         FillList(folder->Data.get());
         PlayUISound(2);
     }
@@ -347,6 +538,32 @@ void TFormViewer::ListFileViewDblClick()
     if (tools) {
         PlayUISound(2);
         tools->OpenInMemory();
+    }
+}
+
+bool TFormViewer::ListKeyPress(QObject *watched, QKeyEvent *event)
+{
+    if (event->modifiers() & ~Qt::KeypadModifier)
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Backspace:
+        GoUp();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        if (watched == TreeArcFile)
+            return false;
+        // Enter does what a double-click does: a folder row is entered, a file row is read
+        // in the text viewer.
+        const int row = SelectedRow();
+        if (TLxArcFolderItem *folder = ListModel->FolderAt(row))
+            SelectFolder(folder);
+        else if (ListModel->EntryAt(row))
+            ListFileViewDblClick();
+        return row >= 0;
+    }
+    default:
+        return false;
     }
 }
 
@@ -438,6 +655,11 @@ bool TFormViewer::eventFilter(QObject *watched, QEvent *event)
         }
         break;
     }
+    case QEvent::KeyPress:
+        if ((watched == ListFileView || watched == IconFileView || watched == TreeArcFile) &&
+            ListKeyPress(watched, static_cast<QKeyEvent *>(event)))
+            return true;
+        break;
     case QEvent::MouseButtonPress:
         if (watched == ListFileView->viewport() || watched == IconFileView->viewport())
             FPressedFolder = ListModel->Folder();

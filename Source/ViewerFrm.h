@@ -6,6 +6,7 @@
 #ifndef TOVIK_VIEWERFRM_H
 #define TOVIK_VIEWERFRM_H
 
+#include "Source/ArchiveTask.h"
 #include "Source/LxIConLib.h"
 #include "Source/LxPnArcDataClasses.h"
 
@@ -16,6 +17,11 @@
 #include <memory>
 
 class QAction;
+class QPushButton;
+class QShortcut;
+class QFrame;
+class QLabel;
+class QKeyEvent;
 class QListView;
 class QMenu;
 class QModelIndex;
@@ -60,10 +66,23 @@ public:
     QString CurrentFolderCaption() const;
     // Selects folder in the tree, which lists it.
     void SelectFolder(TLxArcFolderItem *folder);
+    // Says inside the tab, above tree and list, that the archive could not be opened and why.
+    void ShowNotice(const QString &reason);
+    // Runs work off the window's thread; after a moment the tab shows caption (with the
+    // entries read so far when counted) and a way to cancel: a button, and Esc.
+    TArchiveTaskEnd RunTask(std::function<void(TArchiveTaskControl &)> work, const QString &caption, bool counted);
+    // Cancels the work the tab is waiting for, if any.
+    void CancelTask() { FTask.Cancel(); }
+    bool Busy() const { return FTask.Running(); }
 
     std::shared_ptr<TPnViewer> Viewer;
     TLxArcImpl *LxArcImpl1() const { return FArcImpl.get(); }
+    // The registry shared with work running off the window's thread.
+    std::shared_ptr<TLxArcImpl> SharedArcImpl() const { return FArcImpl; }
     TLxArcData *ArcData() const { return FArcData.get(); }
+    QFrame *NoticeBar = nullptr;     // hidden while there is nothing to say
+    QLabel *NoticeText = nullptr;
+    QPushButton *CancelButton = nullptr;   // shown while long work may be cancelled
     QTreeView *TreeArcFile = nullptr;
     TArcFolderTreeModel *TreeModel = nullptr;
     QTreeView *ListFileView = nullptr;
@@ -78,14 +97,19 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    void CreateNoticeBar();
     void CreateTree();
     void CreateList();
     void BuildTree();
     void FillList(TLxArcFolderData *folder);
     void TreeArcFileChange(const QModelIndex &node);
+    // Scrolls the tree sideways so that node's caption is in sight.
+    void ScrollTreeTo(const QModelIndex &node);
     void TreeArcFileMouseUp(Qt::MouseButton button, const QPoint &pos);
     void ListFileViewChange(int row);
     void ListFileViewDblClick();
+    // Enter and Backspace in the tree and the list; true when the key was used.
+    bool ListKeyPress(QObject *watched, QKeyEvent *event);
     void ListSelectionChanged();
     void FormActivate();
     void FormDeactivate();
@@ -94,16 +118,21 @@ private:
     void NotifyStateChanged();
     int SelectedRow() const;
 
-    std::unique_ptr<TLxArcImpl> FArcImpl;
-    std::unique_ptr<TLxArcData> FArcData;
+    // Shared with the work of a listing or an extraction, which may outlive the tab.
+    std::shared_ptr<TLxArcImpl> FArcImpl;
+    std::shared_ptr<TLxArcData> FArcData;
+    TArchiveTaskHandle FTask;
+    QShortcut *FCancelKey = nullptr;
     TLxIConLib FIconLib;
     std::unique_ptr<TLxListViewSorter> FSorter;
     std::unique_ptr<TLxContextPopup> FContextPopup;
     QList<QIcon> ImageList2;   // folder (0), file without type icon (1), then per type
     QSplitter *Splitter1 = nullptr;
+    QLabel *FNoticeIcon = nullptr;
     QStackedWidget *FListStack = nullptr;
     bool FFocused = false;
     bool FClosing = false;
+    bool FSlowCursor = false;   // the busy cursor of a long task is on
     TLxArcFolderData *FPressedFolder = nullptr;   // the folder listed at the last press
 };
 

@@ -5,6 +5,7 @@
 #include <locale.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 using tovik::platform::DosDateTimeToDateTime;
@@ -27,12 +28,19 @@ locale_t Utf8Locale()
     return locale;
 }
 
+// A path as one word of a library's command line. The library splits the line again, so a
+// quote inside the path is written twice: unescaped, an archive at 'dl/x" "/tmp/" "y.zip'
+// would name another archive and another destination.
 std::string Quoted(const std::string &text)
 {
     std::string out;
     out.reserve(text.size() + 2);
     out += '"';
-    out += text;
+    for (char c : text) {
+        out += c;
+        if (c == '"')
+            out += '"';
+    }
     out += '"';
     return out;
 }
@@ -105,6 +113,15 @@ bool TLxArchiveBase::Guarded(F &&f)
     return ok;
 }
 
+template <class R, class Proc, class... Args>
+R TLxArchiveBase::Call(Proc proc, R fallback, Args... args)
+{
+    R result = fallback;
+    if (proc == nullptr || !Guarded([&] { result = static_cast<R>(proc(args...)); }))
+        return fallback;
+    return result;
+}
+
 TLxArchiveBase::TLxArchiveBase(const std::string &ALibraryName, const std::string &APrefix)
     : LibraryName(ALibraryName), Prefix(APrefix), Procs(std::make_unique<EntryProcs>())
 {
@@ -114,11 +131,6 @@ TLxArchiveBase::TLxArchiveBase(const std::string &ALibraryName, const std::strin
 TLxArchiveBase::~TLxArchiveBase()
 {
     TLxArchiveBase::FreeArcLibrary();
-}
-
-std::unique_ptr<TLxArchiveBase> TLxArchiveBase::Create(const std::string &LibraryName, const std::string &Prefix)
-{
-    return std::make_unique<TLxArchiveBase>(LibraryName, Prefix);
 }
 
 void *TLxArchiveBase::Function(const char *suffix) const
@@ -132,26 +144,22 @@ void TLxArchiveBase::LoadArcLibrary()
 {
     *Procs = EntryProcs{};
     // Loading runs the library's initialisers: guard them like any other call.
-    const std::string file = LibraryName.find('/') != std::string::npos
-                                 ? LibraryName
-                                 : tovik::platform::FindArchiverFile(LibraryName);
     bool loaded = false;
-    if (!file.empty())
-        Guarded([&] { loaded = LibraryHandle.Load(file); });
+    Guarded([&] { loaded = LibraryHandle.LoadArchiver(LibraryName); });
     if (!loaded)
         return;
     EntryProcs &p = *Procs;
-    p.getFileName = reinterpret_cast<LxArcGetFileNameProc>(Function(LX_ARC_GETFILENAME));
-    p.getOriginalSize = reinterpret_cast<LxArcGetSizeProc>(Function(LX_ARC_GETORIGINALSIZE));
-    p.getCompressedSize = reinterpret_cast<LxArcGetSizeProc>(Function(LX_ARC_GETCOMPRESSEDSIZE));
-    p.getOriginalSizeEx = reinterpret_cast<LxArcGetSizeExProc>(Function(LX_ARC_GETORIGINALSIZEEX));
-    p.getCompressedSizeEx = reinterpret_cast<LxArcGetSizeExProc>(Function(LX_ARC_GETCOMPRESSEDSIZEEX));
-    p.getRatio = reinterpret_cast<LxArcGetRatioProc>(Function(LX_ARC_GETRATIO));
-    p.getDate = reinterpret_cast<LxArcGetDateTimeProc>(Function(LX_ARC_GETDATE));
-    p.getTime = reinterpret_cast<LxArcGetDateTimeProc>(Function(LX_ARC_GETTIME));
-    p.getAttribute = reinterpret_cast<LxArcGetAttributeProc>(Function(LX_ARC_GETATTRIBUTE));
-    p.getCRC = reinterpret_cast<LxArcGetCRCProc>(Function(LX_ARC_GETCRC));
-    p.findNext = reinterpret_cast<LxArcFindNextProc>(Function(LX_ARC_FINDNEXT));
+    p.getFileName = Lookup<LxArcGetFileNameProc>(LX_ARC_GETFILENAME);
+    p.getOriginalSize = Lookup<LxArcGetSizeProc>(LX_ARC_GETORIGINALSIZE);
+    p.getCompressedSize = Lookup<LxArcGetSizeProc>(LX_ARC_GETCOMPRESSEDSIZE);
+    p.getOriginalSizeEx = Lookup<LxArcGetSizeExProc>(LX_ARC_GETORIGINALSIZEEX);
+    p.getCompressedSizeEx = Lookup<LxArcGetSizeExProc>(LX_ARC_GETCOMPRESSEDSIZEEX);
+    p.getRatio = Lookup<LxArcGetRatioProc>(LX_ARC_GETRATIO);
+    p.getDate = Lookup<LxArcGetDateTimeProc>(LX_ARC_GETDATE);
+    p.getTime = Lookup<LxArcGetDateTimeProc>(LX_ARC_GETTIME);
+    p.getAttribute = Lookup<LxArcGetAttributeProc>(LX_ARC_GETATTRIBUTE);
+    p.getCRC = Lookup<LxArcGetCRCProc>(LX_ARC_GETCRC);
+    p.findNext = Lookup<LxArcFindNextProc>(LX_ARC_FINDNEXT);
 }
 
 void TLxArchiveBase::FreeArcLibrary()
@@ -163,11 +171,9 @@ void TLxArchiveBase::FreeArcLibrary()
 
 void TLxArchiveBase::GetFileName(std::string &Name)
 {
-    auto fn = Procs->getFileName;
     char buffer[LX_ARC_NAME_SIZE];
     std::memset(buffer, 0, sizeof buffer);
-    int32_t rc = -1;
-    if (!fn || !Guarded([&] { rc = fn(ArchiveHandle, buffer, LX_ARC_NAME_SIZE); }) || rc != 0) {
+    if (Call(Procs->getFileName, -1, ArchiveHandle, buffer, LX_ARC_NAME_SIZE) != 0) {
         Name = kUnknownName;
         return;
     }
@@ -185,39 +191,30 @@ int64_t SizeFrom32(uint32_t value)
 
 } // namespace
 
+// The 64-bit getter when the library has it and answers, else the 32-bit one.
 int64_t TLxArchiveBase::GetOriginalSize()
 {
-    const EntryProcs &p = *Procs;
     int64_t size = 0;
-    int32_t ok = 0;
-    if (p.getOriginalSizeEx && Guarded([&] { ok = p.getOriginalSizeEx(ArchiveHandle, &size); }) && ok)
-        return size;
-    uint32_t value = 0;
-    if (!p.getOriginalSize || !Guarded([&] { value = p.getOriginalSize(ArchiveHandle); }))
+    if (Call(Procs->getOriginalSizeEx, 0, ArchiveHandle, &size) != 0)
+        return size < 0 ? -1 : size;
+    if (!Procs->getOriginalSize)
         return 0;
-    return SizeFrom32(value);
+    return SizeFrom32(Call(Procs->getOriginalSize, 0u, ArchiveHandle));
 }
 
 int64_t TLxArchiveBase::GetCompressedSize()
 {
-    const EntryProcs &p = *Procs;
     int64_t size = 0;
-    int32_t ok = 0;
-    if (p.getCompressedSizeEx && Guarded([&] { ok = p.getCompressedSizeEx(ArchiveHandle, &size); }) && ok)
-        return size;
-    uint32_t value = 0;
-    if (!p.getCompressedSize || !Guarded([&] { value = p.getCompressedSize(ArchiveHandle); }))
+    if (Call(Procs->getCompressedSizeEx, 0, ArchiveHandle, &size) != 0)
+        return size < 0 ? -1 : size;
+    if (!Procs->getCompressedSize)
         return 0;
-    return SizeFrom32(value);
+    return SizeFrom32(Call(Procs->getCompressedSize, 0u, ArchiveHandle));
 }
 
 uint16_t TLxArchiveBase::GetRatio()
 {
-    auto fn = Procs->getRatio;
-    uint16_t value = 0;
-    if (!fn || !Guarded([&] { value = fn(ArchiveHandle); }))
-        return 0;
-    return value;
+    return Call(Procs->getRatio, uint16_t{0}, ArchiveHandle);
 }
 
 TDateTime TLxArchiveBase::GetDateTime()
@@ -237,11 +234,12 @@ TDateTime TLxArchiveBase::GetDateTime()
 
 bool TLxArchiveBase::CheckArchive(const std::string &Path)
 {
-    auto fn = reinterpret_cast<LxArcCheckArchiveProc>(Function(LX_ARC_CHECKARCHIVE));
-    int32_t rc = 0;
-    if (!fn || !Guarded([&] { rc = fn(Path.c_str(), 24); }))
-        return false;
-    return rc != 0;
+    return Call(Lookup<LxArcCheckArchiveProc>(LX_ARC_CHECKARCHIVE), 0, Path.c_str(), 24) != 0;
+}
+
+int32_t TLxArchiveBase::GetArchiveType(const std::string &Path)
+{
+    return Call(Lookup<LxArcGetArchiveTypeProc>(LX_ARC_GETARCHIVETYPE), 0, Path.c_str());
 }
 
 void TLxArchiveBase::GetVersion(std::string &Text)
@@ -250,7 +248,7 @@ void TLxArchiveBase::GetVersion(std::string &Text)
         return;
     if (InstallFolder.empty())
         InstallFolder = AbsoluteFolder(LibraryHandle.FileName());
-    auto fn = reinterpret_cast<LxArcGetVersionProc>(Function(LX_ARC_GETVERSION));
+    auto fn = Lookup<LxArcGetVersionProc>(LX_ARC_GETVERSION);
     if (!fn)
         return;
     uint16_t value = 0;
@@ -263,7 +261,7 @@ void TLxArchiveBase::GetVersion(std::string &Text)
 
 bool TLxArchiveBase::OpenArchive(LX_HWND WindowHandle, const std::string &Path)
 {
-    auto fn = reinterpret_cast<LxArcOpenArchiveProc>(Function(LX_ARC_OPENARCHIVE));
+    auto fn = Lookup<LxArcOpenArchiveProc>(LX_ARC_OPENARCHIVE);
     if (!fn)
         return false;
     LX_HARC handle = nullptr;
@@ -275,36 +273,39 @@ bool TLxArchiveBase::OpenArchive(LX_HWND WindowHandle, const std::string &Path)
 
 int TLxArchiveBase::FindFirst()
 {
-    auto fn = reinterpret_cast<LxArcFindFirstProc>(Function(LX_ARC_FINDFIRST));
-    int32_t rc = -1;
-    if (!fn || !Guarded([&] { rc = fn(ArchiveHandle, "*.*", nullptr); }))
-        return -1;
-    return rc;
+    return Call(Lookup<LxArcFindFirstProc>(LX_ARC_FINDFIRST), -1, ArchiveHandle, "*.*", nullptr);
 }
 
 int TLxArchiveBase::FindNext()
 {
-    auto fn = Procs->findNext;
-    int32_t rc = -1;
-    if (!fn || !Guarded([&] { rc = fn(ArchiveHandle, nullptr); }))
-        return -1;
-    return rc;
+    return Call(Procs->findNext, -1, ArchiveHandle, nullptr);
 }
 
 int TLxArchiveBase::CloseArchive()
 {
     if (!ArchiveHandle)
         return -1;
-    auto fn = reinterpret_cast<LxArcCloseArchiveProc>(Function(LX_ARC_CLOSEARCHIVE));
-    int32_t rc = -1;
-    if (!fn || !Guarded([&] { rc = fn(ArchiveHandle); }))
-        return -1;
-    return rc;
+    return Call(Lookup<LxArcCloseArchiveProc>(LX_ARC_CLOSEARCHIVE), -1, ArchiveHandle);
+}
+
+bool TLxArchiveBase::SupportsMemoryExtraction() const
+{
+    return Function(LX_ARC_EXTRACTMEM) != nullptr;
+}
+
+const std::string &TLxArchiveBase::NoMemoryExtractMessage() const
+{
+    static const std::string none;
+    return none;
 }
 
 int TLxArchiveBase::ExtractMem(LX_HWND WindowHandle, const std::string &ArchivePath, const std::string &EntryPath,
                                std::string &Buffer, uint32_t &WrittenSize)
 {
+    if (!NoMemoryExtractMessage().empty() && LibraryHandle.IsLoaded() && !SupportsMemoryExtraction()) {
+        Buffer = NoMemoryExtractMessage();
+        return -1;
+    }
     const uint32_t size = Buffer.size() > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(Buffer.size());
     return ExtractMemTo(WindowHandle, ArchivePath, EntryPath, Buffer.data(), size, WrittenSize);
 }
@@ -314,15 +315,25 @@ int TLxArchiveBase::ExtractMemTo(LX_HWND WindowHandle, const std::string &Archiv
 {
     if (!LibraryHandle.IsLoaded() || IsRunning())
         return -1;
-    auto fn = reinterpret_cast<LxArcExtractMemProc>(Function(LX_ARC_EXTRACTMEM));
-    if (!fn)
+    auto fn = Lookup<LxArcExtractMemProc>(LX_ARC_EXTRACTMEM);
+    if (!fn) {
+        const std::string &refusal = NoMemoryExtractMessage();
+        if (!refusal.empty() && Size > 0) {
+            const std::size_t n = std::min<std::size_t>(refusal.size(), Size - 1);
+            std::memcpy(Data, refusal.data(), n);
+            Data[n] = '\0';
+        }
         return -1;
-    const std::string commandLine = " " + Quoted(ArchivePath) + " " + Quoted(EntryPath) + " ";
+    }
+    const std::string commandLine = MemoryCommandLine(ArchivePath, EntryPath);
     auto *storage = reinterpret_cast<uint8_t *>(Data);
-    int32_t rc = -1;
-    if (!Guarded([&] { rc = fn(WindowHandle, commandLine.c_str(), storage, Size, nullptr, nullptr, &WrittenSize); }))
-        return -1;
-    return rc;
+    return Call(fn, -1, WindowHandle, commandLine.c_str(), storage, Size, static_cast<void *>(nullptr),
+                static_cast<LX_WORD *>(nullptr), &WrittenSize);
+}
+
+std::string MemoryCommandLine(const std::string &ArchivePath, const std::string &EntryPath)
+{
+    return " " + Quoted(ArchivePath) + " " + Quoted(EntryPath) + " ";
 }
 
 std::string TLxArchiveBase::ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
@@ -336,7 +347,7 @@ bool TLxArchiveBase::ExtractFile(LX_HWND WindowHandle, const std::string &Archiv
 {
     if (!LibraryHandle.IsLoaded() || IsRunning())
         return false;
-    auto fn = reinterpret_cast<LxArcCommandProc>(Function(""));
+    auto fn = Lookup<LxArcCommandProc>("");
     if (!fn)
         return false;
     const std::string commandLine = ExtractCommandLine(ArchivePath, DestFolder, EntryPath);
@@ -352,31 +363,19 @@ bool TLxArchiveBase::ExtractFile(LX_HWND WindowHandle, const std::string &Archiv
 
 bool TLxArchiveBase::IsRunning()
 {
-    auto fn = reinterpret_cast<LxArcGetRunningProc>(Function(LX_ARC_GETRUNNING));
-    int32_t rc = 0;
-    if (!fn || !Guarded([&] { rc = fn(); }))
-        return false;
-    return rc != 0;
+    return Call(Lookup<LxArcGetRunningProc>(LX_ARC_GETRUNNING), 0) != 0;
 }
 
 int32_t TLxArchiveBase::GetAttribute()
 {
-    auto fn = Procs->getAttribute;
-    int32_t value = 0;
-    if (!fn || !Guarded([&] { value = fn(ArchiveHandle); }))
-        return 0;
-    return value;
+    return Call(Procs->getAttribute, 0, ArchiveHandle);
 }
 
 uint32_t TLxArchiveBase::GetCRC()
 {
     if (LibraryName != "UNZIP32.DLL")
         return 0;
-    auto fn = Procs->getCRC;
-    uint32_t value = 0;
-    if (!fn || !Guarded([&] { value = fn(ArchiveHandle); }))
-        return 0;
-    return value;
+    return Call(Procs->getCRC, 0u, ArchiveHandle);
 }
 
 void TLxArchiveBase::ReadEntryInfo(TIndivisualInfoEX &Info)
@@ -406,63 +405,26 @@ std::string ExtractLineE(const char *command, const std::string &A, const std::s
 
 } // namespace
 
-#define TOVIK_DEFINE_CREATE(Class)                                                                                 \
-    std::unique_ptr<TLxArchiveBase> Class::Create(const std::string &LibraryName, const std::string &Prefix)      \
-    {                                                                                                              \
-        return std::make_unique<Class>(LibraryName, Prefix);                                                      \
-    }
-
-TOVIK_DEFINE_CREATE(TUNLHA32Impl)
-TOVIK_DEFINE_CREATE(TUNZIP32Impl)
-TOVIK_DEFINE_CREATE(TZIP32JImpl)
-TOVIK_DEFINE_CREATE(TCAB32Impl)
-TOVIK_DEFINE_CREATE(TUNARJ32Impl)
-TOVIK_DEFINE_CREATE(TTAR32Impl)
-TOVIK_DEFINE_CREATE(TUNRAR32Impl)
-TOVIK_DEFINE_CREATE(TBGA32Impl)
-TOVIK_DEFINE_CREATE(TYZ1Impl)
-TOVIK_DEFINE_CREATE(TYZ2Impl)
-TOVIK_DEFINE_CREATE(TGCA32Impl)
-TOVIK_DEFINE_CREATE(T7ZIPImpl)
-TOVIK_DEFINE_CREATE(TJAC32Impl)
-TOVIK_DEFINE_CREATE(TISH32Impl)
-TOVIK_DEFINE_CREATE(TIMP32Impl)
-
 std::string TUNLHA32Impl::ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
                                              const std::string &EntryPath) const
 {
     return ExtractLineE(" e ", ArchivePath, DestFolder, EntryPath);
 }
 
-int TCAB32Impl::ExtractMem(LX_HWND, const std::string &, const std::string &, std::string &Buffer, uint32_t &)
+const std::string &TCAB32Impl::NoMemoryExtractMessage() const
 {
-    Buffer = CAB32NoMemoryExtractMessage();
-    return -1;
+    return CAB32NoMemoryExtractMessage();
 }
 
 bool TUNARJ32Impl::CheckArchive(const std::string &Path)
 {
-    auto fn = reinterpret_cast<LxArcCheckArchiveProc>(Function(LX_ARC_CHECKARCHIVE));
-    int32_t rc = 0;
-    if (!fn || !Guarded([&] { rc = fn(Path.c_str(), 0); }))
-        return false;
-    return rc != 0;
+    return Call(Lookup<LxArcCheckArchiveProc>(LX_ARC_CHECKARCHIVE), 0, Path.c_str(), 0) != 0;
 }
 
 std::string TTAR32Impl::ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
                                            const std::string &EntryPath) const
 {
-    // Quoted, so that paths with blanks survive; the library accepts quotes.
     return " -x --use-directory=0 " + Quoted(ArchivePath) + " " + Quoted(DestFolder) + " " + Quoted(EntryPath);
-}
-
-int32_t TTAR32Impl::GetArchiveType(const std::string &Path)
-{
-    auto fn = reinterpret_cast<LxArcGetArchiveTypeProc>(Function(LX_ARC_GETARCHIVETYPE));
-    int32_t rc = 0;
-    if (!fn || !Guarded([&] { rc = fn(Path.c_str()); }))
-        return 0;
-    return rc;
 }
 
 std::string TYZ1Impl::ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
@@ -471,19 +433,14 @@ std::string TYZ1Impl::ExtractCommandLine(const std::string &ArchivePath, const s
     return ExtractLineE(" x -x0 ", ArchivePath, DestFolder, EntryPath);
 }
 
-int TYZ1Impl::ExtractMem(LX_HWND, const std::string &, const std::string &, std::string &Buffer, uint32_t &)
+const std::string &TYZ1Impl::NoMemoryExtractMessage() const
 {
-    Buffer = YZ1NoMemoryExtractMessage();
-    return -1;
+    return YZ1NoMemoryExtractMessage();
 }
 
 bool T7ZIPImpl::CheckArchive(const std::string &Path)
 {
-    auto fn = reinterpret_cast<LxArcGetArchiveTypeProc>(Function(LX_ARC_GETARCHIVETYPE));
-    int32_t rc = 0;
-    if (!fn || !Guarded([&] { rc = fn(Path.c_str()); }))
-        return false;
-    return rc > 0;
+    return GetArchiveType(Path) > 0;
 }
 
 std::string T7ZIPImpl::ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
@@ -492,10 +449,9 @@ std::string T7ZIPImpl::ExtractCommandLine(const std::string &ArchivePath, const 
     return ExtractLineE(" e ", ArchivePath, DestFolder, EntryPath);
 }
 
-int T7ZIPImpl::ExtractMem(LX_HWND, const std::string &, const std::string &, std::string &Buffer, uint32_t &)
+const std::string &T7ZIPImpl::NoMemoryExtractMessage() const
 {
-    Buffer = SevenZipNoMemoryExtractMessage();
-    return -1;
+    return SevenZipNoMemoryExtractMessage();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -546,21 +502,21 @@ std::string UpperAscii(std::string s)
 TLxArchiveClass ImplClassOfTypeCode(uint8_t TypeCode)
 {
     switch (TypeCode & 0x7F) {
-    case 1: return &TUNLHA32Impl::Create;
-    case 2: return &TUNZIP32Impl::Create;
-    case 3: return &TZIP32JImpl::Create;
-    case 5: return &TCAB32Impl::Create;
-    case 6: return &TUNARJ32Impl::Create;
-    case 7: return &TTAR32Impl::Create;
-    case 10: return &TUNRAR32Impl::Create;
-    case 12: return &TBGA32Impl::Create;
-    case 13: return &TYZ1Impl::Create;
-    case 14: return &TYZ2Impl::Create;
-    case 16: return &TGCA32Impl::Create;
-    case 18: return &T7ZIPImpl::Create;
-    case 20: return &TJAC32Impl::Create;
-    case 21: return &TISH32Impl::Create;
-    case 22: return &TIMP32Impl::Create;
+    case 1: return &CreateArchiver<TUNLHA32Impl>;
+    case 2: return &CreateArchiver<TUNZIP32Impl>;
+    case 3: return &CreateArchiver<TZIP32JImpl>;
+    case 5: return &CreateArchiver<TCAB32Impl>;
+    case 6: return &CreateArchiver<TUNARJ32Impl>;
+    case 7: return &CreateArchiver<TTAR32Impl>;
+    case 10: return &CreateArchiver<TUNRAR32Impl>;
+    case 12: return &CreateArchiver<TBGA32Impl>;
+    case 13: return &CreateArchiver<TYZ1Impl>;
+    case 14: return &CreateArchiver<TYZ2Impl>;
+    case 16: return &CreateArchiver<TGCA32Impl>;
+    case 18: return &CreateArchiver<T7ZIPImpl>;
+    case 20: return &CreateArchiver<TJAC32Impl>;
+    case 21: return &CreateArchiver<TISH32Impl>;
+    case 22: return &CreateArchiver<TIMP32Impl>;
     default: return nullptr;
     }
 }
@@ -626,8 +582,7 @@ int TArcInfoList::DetectByContent(const std::string &Path) const
             continue;
         bool recognised;
         if (row->LibraryName == "TAR32.DLL") {
-            auto *tar = dynamic_cast<TTAR32Impl *>(wrapper.get());
-            int32_t type = tar ? tar->GetArchiveType(Path) : 0;
+            int32_t type = wrapper->GetArchiveType(Path);
             recognised = type >= 1 && type <= 7;
         } else {
             recognised = wrapper->CheckArchive(Path);

@@ -34,16 +34,18 @@ public:
     TLxArchiveBase(const TLxArchiveBase &) = delete;
     TLxArchiveBase &operator=(const TLxArchiveBase &) = delete;
 
-    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
-
     // Loads LibraryName along the archiver search path; the handle stays unloaded on failure.
     virtual void LoadArcLibrary();
     virtual void FreeArcLibrary();
+    bool IsLoaded() const { return LibraryHandle.IsLoaded(); }
+    // Whether OpenArchive left an archive handle.
+    bool HasArchive() const { return ArchiveHandle != nullptr; }
 
     // The stored path of the current entry; "????" when the call is missing, fails or faults.
     virtual void GetFileName(std::string &Name);
     // Sizes of the current entry: the 64-bit getters when exported, else the 32-bit ones
-    // (see TIndivisualInfoEX); 0 when missing or on a fault.
+    // (see TIndivisualInfoEX); -1 when the library does not know it (a negative 64-bit
+    // value, 0xFFFFFFFF); 0 when missing or on a fault.
     virtual int64_t GetOriginalSize();
     virtual int64_t GetCompressedSize();
     // Tenths of a percent; 0 when missing or on a fault.
@@ -53,6 +55,9 @@ public:
     virtual TDateTime GetDateTime();
     // Whether the library handles the file at Path ("CheckArchive" with mode 24).
     virtual bool CheckArchive(const std::string &Path);
+    // "GetArchiveType": the library's format code of the file; 0 when not loaded, missing or
+    // on a fault.
+    int32_t GetArchiveType(const std::string &Path);
     // Fills InstallFolder when empty, then Text = version / 100 in its shortest form ("2",
     // "1.57", "0"). A missing "GetVersion" leaves Text as it was; a fault empties it. Does
     // nothing when the library is not loaded.
@@ -62,17 +67,20 @@ public:
     // 0 = an entry is current; -1 when not loaded, missing or on a fault.
     virtual int FindFirst();
     virtual int FindNext();
-    // -1 when no archive is open, the call is missing or faults. ArchiveHandle is kept.
+    // -1 when no archive is open, the call is missing or faults. The handle is kept.
     virtual int CloseArchive();
+    // Whether the library extracts into memory: it exports the call. The families whose
+    // libraries once had none keep their refusal message for a library without it.
+    bool SupportsMemoryExtraction() const;
     // Extracts EntryPath into Buffer, at most Buffer.size() bytes (the caller sizes it
     // first); WrittenSize receives the count. Answers the library's result, -1 when not
     // loaded, busy, missing or on a fault. On a failure the library's message may lie in
-    // Buffer up to its first NUL.
+    // Buffer up to its first NUL; a family's refusal replaces Buffer with its message.
     virtual int ExtractMem(LX_HWND WindowHandle, const std::string &ArchivePath, const std::string &EntryPath,
                            std::string &Buffer, uint32_t &WrittenSize);
-    // The library's memory extraction into Size bytes at Data, which need not be initialised;
-    // no family's own refusal applies. Answers as ExtractMem; the message of a failure lies
-    // in Data up to its first NUL.
+    // The same extraction into Size bytes at Data, which need not be initialised (a large
+    // buffer is then only paid for where written). The message of a failure, a family's
+    // refusal included, lies in Data up to its first NUL.
     int ExtractMemTo(LX_HWND WindowHandle, const std::string &ArchivePath, const std::string &EntryPath, char *Data,
                      uint32_t Size, uint32_t &WrittenSize);
     // Extracts EntryPath into DestFolder through the command entry; Message receives the
@@ -93,21 +101,33 @@ public:
     virtual std::string ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
                                            const std::string &EntryPath) const;
 
-    // The exported function Prefix + suffix, or null when not loaded or not exported.
-    void *Function(const char *suffix) const;
-
-    tovik::platform::DynamicLibrary LibraryHandle;
-    LX_HARC ArchiveHandle = nullptr;
     std::string LibraryName;
     std::string Prefix;
     std::string InstallFolder;
 
 protected:
+    // The refusal of a family whose libraries had no memory extraction (CP932); empty for
+    // the others, which simply fail without one.
+    virtual const std::string &NoMemoryExtractMessage() const;
+    // Calls proc(args...) under the fault guard and a UTF-8 C locale; fallback when proc is
+    // null, or the call faults or throws.
+    template <class R, class Proc, class... Args>
+    R Call(Proc proc, R fallback, Args... args);
+    // The exported function Prefix + suffix as a Proc; null when not loaded or not exported.
+    template <class Proc>
+    Proc Lookup(const char *suffix) const
+    {
+        return reinterpret_cast<Proc>(Function(suffix));
+    }
+
+private:
     // Runs f under the fault guard and a UTF-8 C locale; false on a fault or an exception.
     template <class F>
     bool Guarded(F &&f);
+    void *Function(const char *suffix) const;
 
-private:
+    tovik::platform::DynamicLibrary LibraryHandle;
+    LX_HARC ArchiveHandle = nullptr;
     tovik::platform::FaultGuard Guard;
     // Looked up once per load; the per-entry getters are called 100,000 times for a big
     // archive.
@@ -115,10 +135,17 @@ private:
     std::unique_ptr<EntryProcs> Procs;
 };
 
+// The one virtual constructor of the wrapper classes: TLxArchiveClass values are its
+// instances, one per class.
+template <class Impl>
+std::unique_ptr<TLxArchiveBase> CreateArchiver(const std::string &LibraryName, const std::string &Prefix)
+{
+    return std::make_unique<Impl>(LibraryName, Prefix);
+}
+
 class TUNLHA32Impl : public TLxArchiveBase {
 public:
     using TLxArchiveBase::TLxArchiveBase;
-    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
     std::string ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
                                    const std::string &EntryPath) const override;
 };
@@ -126,106 +153,97 @@ public:
 class TUNZIP32Impl : public TLxArchiveBase {
 public:
     using TLxArchiveBase::TLxArchiveBase;
-    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
 };
 
 class TZIP32JImpl : public TLxArchiveBase {
 public:
     using TLxArchiveBase::TLxArchiveBase;
-    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
 };
 
-// Memory extraction is not offered: ExtractMem puts its message into Buffer and answers -1.
+// Refuses memory extraction with its own message when the library has none.
 class TCAB32Impl : public TLxArchiveBase {
 public:
     using TLxArchiveBase::TLxArchiveBase;
-    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
-    int ExtractMem(LX_HWND WindowHandle, const std::string &ArchivePath, const std::string &EntryPath,
-                   std::string &Buffer, uint32_t &WrittenSize) override;
+
+protected:
+    const std::string &NoMemoryExtractMessage() const override;
 };
 
 // "CheckArchive" with mode 0.
 class TUNARJ32Impl : public TLxArchiveBase {
 public:
     using TLxArchiveBase::TLxArchiveBase;
-    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
     bool CheckArchive(const std::string &Path) override;
 };
 
+// The registry asks this family "GetArchiveType" (1 = tar, 2-5 = gzip/compress family, 6-7 =
+// bzip2 family) rather than "CheckArchive".
 class TTAR32Impl : public TLxArchiveBase {
 public:
     using TLxArchiveBase::TLxArchiveBase;
-    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
     std::string ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
                                    const std::string &EntryPath) const override;
-    // 1 = tar, 2-5 = gzip/compress family, 6-7 = bzip2 family, other = not handled; 0 when
-    // not loaded, missing or on a fault.
-    virtual int32_t GetArchiveType(const std::string &Path);
 };
 
 class TUNRAR32Impl : public TLxArchiveBase {
 public:
     using TLxArchiveBase::TLxArchiveBase;
-    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
 };
 
 class TBGA32Impl : public TLxArchiveBase {
 public:
     using TLxArchiveBase::TLxArchiveBase;
-    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
 };
 
 class TYZ1Impl : public TLxArchiveBase {
 public:
     using TLxArchiveBase::TLxArchiveBase;
-    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
     std::string ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
                                    const std::string &EntryPath) const override;
-    int ExtractMem(LX_HWND WindowHandle, const std::string &ArchivePath, const std::string &EntryPath,
-                   std::string &Buffer, uint32_t &WrittenSize) override;
+
+protected:
+    const std::string &NoMemoryExtractMessage() const override;
 };
 
 class TYZ2Impl : public TLxArchiveBase {
 public:
     using TLxArchiveBase::TLxArchiveBase;
-    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
 };
 
 class TGCA32Impl : public TLxArchiveBase {
 public:
     using TLxArchiveBase::TLxArchiveBase;
-    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
 };
 
-// Recognises its files by "GetArchiveType" > 0; no memory extraction.
+// Recognises its files by "GetArchiveType" > 0.
 class T7ZIPImpl : public TLxArchiveBase {
 public:
     using TLxArchiveBase::TLxArchiveBase;
-    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
     bool CheckArchive(const std::string &Path) override;
     std::string ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
                                    const std::string &EntryPath) const override;
-    int ExtractMem(LX_HWND WindowHandle, const std::string &ArchivePath, const std::string &EntryPath,
-                   std::string &Buffer, uint32_t &WrittenSize) override;
+
+protected:
+    const std::string &NoMemoryExtractMessage() const override;
 };
 
 class TJAC32Impl : public TLxArchiveBase {
 public:
     using TLxArchiveBase::TLxArchiveBase;
-    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
 };
 
 class TISH32Impl : public TLxArchiveBase {
 public:
     using TLxArchiveBase::TLxArchiveBase;
-    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
 };
 
 class TIMP32Impl : public TLxArchiveBase {
 public:
     using TLxArchiveBase::TLxArchiveBase;
-    static std::unique_ptr<TLxArchiveBase> Create(const std::string &LibraryName, const std::string &Prefix);
 };
+
+// The memory-extraction command line for EntryPath of ArchivePath.
+std::string MemoryCommandLine(const std::string &ArchivePath, const std::string &EntryPath);
 
 // The messages of the wrappers without memory extraction (CP932).
 const std::string &CAB32NoMemoryExtractMessage();

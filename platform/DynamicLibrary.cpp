@@ -104,14 +104,6 @@ void *DynamicLibrary::Symbol(const char *name) const
     return dlsym(handle_, name);
 }
 
-std::string ModuleFileName(const void *address)
-{
-    Dl_info info{};
-    if (!address || dladdr(address, &info) == 0 || !info.dli_fname)
-        return {};
-    return info.dli_fname;
-}
-
 std::string FolderOf(const std::string &path)
 {
     auto slash = path.rfind('/');

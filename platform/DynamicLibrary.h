@@ -47,8 +47,6 @@ private:
     std::string path_;
 };
 
-// The full file name of the module that holds address (dladdr), or empty.
-std::string ModuleFileName(const void *address);
 // The folder part of a path (everything before the last "/"; "/" for a file at the root;
 // empty when there is no "/").
 std::string FolderOf(const std::string &path);

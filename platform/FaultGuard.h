@@ -12,7 +12,8 @@
 //
 // What a faulting call leaves behind is lost: memory it allocated leaks, locks it held stay
 // held. The library is unloaded by its wrapper soon after, and that is accepted.
-// Guards are per thread; the program calls libraries on one thread only.
+// Guards are per thread, each thread with its own alternate stack: the viewer calls the
+// libraries from one worker thread at a time, the tools from their main thread.
 #ifndef TOVIK_PLATFORM_FAULTGUARD_H
 #define TOVIK_PLATFORM_FAULTGUARD_H
 

@@ -8,4 +8,5 @@ build="${TOVIK_BUILD_DIR:-$here/build}"
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 chmod 0700 "$XDG_RUNTIME_DIR"
 cd "$build"
-ctest --output-on-failure -j "$(nproc)" "$@"
+# A default limit for any test that sets none of its own: a hang fails instead of blocking.
+ctest --output-on-failure --timeout 300 -j "$(nproc)" "$@"

@@ -8,6 +8,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+
 using tovik::platform::ProfileFile;
 
 namespace {
@@ -24,16 +26,36 @@ int32_t ReadInt(const ProfileFile &ini, const std::string &section, const char *
     return tovik::platform::ParseProfileInt32(ini.ReadString(section, key, ""), value) ? value : def;
 }
 
-// True when some part of rect lies on a screen, so that a window put there can be reached.
-bool OnSomeScreen(const QRect &rect)
+// The strip at the top of a window frame that a window manager puts its title bar in.
+constexpr int kTitleBarHeight = 24;
+// How much of the title bar must lie on a screen for the user to grab it.
+constexpr int kTitleBarGrip = 48;
+
+// True when a window whose frame is rect has its title bar on a screen, so that it can be
+// reached and moved.
+bool TitleBarOnScreen(const QRect &rect)
 {
     const QList<QScreen *> screens = QGuiApplication::screens();
     if (screens.isEmpty())
         return true;
-    for (const QScreen *screen : screens)
-        if (screen->availableGeometry().intersects(rect))
+    const QRect bar(rect.left(), rect.top(), rect.width(), kTitleBarHeight);
+    for (const QScreen *screen : screens) {
+        const QRect common = screen->availableGeometry().intersected(bar);
+        if (common.height() == kTitleBarHeight && common.width() >= std::min(kTitleBarGrip, rect.width()))
             return true;
+    }
     return false;
+}
+
+// Where a window of size stands centred on the primary screen.
+QPoint CentredOnScreen(const QSize &size)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return QPoint(0, 0);
+    const QRect area = screen->availableGeometry();
+    return QPoint(area.left() + std::max(0, (area.width() - size.width()) / 2),
+                  area.top() + std::max(0, (area.height() - size.height()) / 2));
 }
 
 } // namespace
@@ -130,9 +152,13 @@ void TLxFormInfo::ApplyToForm()
     // screen that is gone: those parts are left as the form has them.
     const int width = FWidth > 0 ? FWidth : FForm->width();
     const int height = FHeight > 0 ? FHeight : FForm->height();
-    if (OnSomeScreen(QRect(FLeft, FTop, width, height)))
-        FForm->move(FLeft, FTop);
     FForm->resize(width, height);
+    // A window whose title bar would lie off every screen (a stale section, a screen that is
+    // gone) could not be reached: it is centred instead.
+    if (TitleBarOnScreen(QRect(FLeft, FTop, width, height)))
+        FForm->move(FLeft, FTop);
+    else
+        FForm->move(CentredOnScreen(QSize(width, height)));
 }
 
 void TLxFormInfo::RecordForm()

@@ -40,10 +40,7 @@ ReadError DecodeArjFast(InputStream &input, uint64_t originalSize, const archive
         if ((++steps & 0xFFF) == 0 && in.overrun())
             return ReadError::Corrupt;
     }
-    out.finish();
-    if (out.stopped())
-        return ReadError::None;
-    return in.overrun() ? ReadError::Corrupt : ReadError::None;
+    return out.finishEntry(in);
 }
 
 } // namespace tovik::codecs

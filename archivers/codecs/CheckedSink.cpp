@@ -10,6 +10,10 @@ CheckedSink::CheckedSink(const archivers::DataSink &target, uint64_t originalSiz
     : originalSize_(originalSize)
 {
     sink_ = [this, &target, checksum](const uint8_t *p, std::size_t n) {
+        if (n > originalSize_ - produced_) {
+            overrun_ = true;
+            return false;
+        }
         crc_ = checksum(crc_, p, n);
         produced_ += n;
         if (!target(p, n) && produced_ < originalSize_) {
@@ -22,6 +26,8 @@ CheckedSink::CheckedSink(const archivers::DataSink &target, uint64_t originalSiz
 
 ReadError CheckedSink::Verdict(ReadError decoded, uint32_t expectedCrc) const
 {
+    if (overrun_)
+        return ReadError::Corrupt;
     if (decoded != ReadError::None || stopped_)
         return decoded;
     if (produced_ != originalSize_ || crc_ != expectedCrc)

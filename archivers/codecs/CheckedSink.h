@@ -24,7 +24,9 @@ public:
     const archivers::DataSink &sink() const { return sink_; }
 
     // The entry's result once the decoder answered decoded: the decoder's own failure, None
-    // when the target stopped early, Corrupt when the length or the checksum disagrees.
+    // when the target stopped early, Corrupt when the length or the checksum disagrees. A
+    // decoder that goes on past the declared size is stopped there (a bomb behind a small
+    // header never reaches the target whole) and the entry is Corrupt.
     archivers::ReadError Verdict(archivers::ReadError decoded, uint32_t expectedCrc) const;
 
 private:
@@ -33,6 +35,7 @@ private:
     uint64_t produced_ = 0;
     uint32_t crc_ = 0;
     bool stopped_ = false;
+    bool overrun_ = false;
 };
 
 // CRC-16 and CRC-32 in the form CheckedSink takes.

@@ -169,10 +169,7 @@ ReadError DecodeDynamicHuffman(InputStream &input, uint64_t originalSize, const 
         if ((++steps & 0xFFF) == 0 && in.overrun())
             return ReadError::Corrupt;
     }
-    out.finish();
-    if (out.stopped())
-        return ReadError::None;
-    return in.overrun() ? ReadError::Corrupt : ReadError::None;
+    return out.finishEntry(in);
 }
 
 } // namespace tovik::codecs
@@ -467,10 +464,7 @@ ReadError DecodeLh2(InputStream &input, uint64_t originalSize, const archivers::
         if ((++steps & 0xFFF) == 0 && in.overrun())
             return ReadError::Corrupt;
     }
-    out.finish();
-    if (out.stopped())
-        return ReadError::None;
-    return in.overrun() ? ReadError::Corrupt : ReadError::None;
+    return out.finishEntry(in);
 }
 
 } // namespace tovik::codecs

@@ -52,10 +52,7 @@ ReadError DecodeLzs(InputStream &input, uint64_t originalSize, const archivers::
         if ((++steps & 0xFFF) == 0 && in.overrun())
             return ReadError::Corrupt;
     }
-    out.finish();
-    if (out.stopped())
-        return ReadError::None;
-    return in.overrun() ? ReadError::Corrupt : ReadError::None;
+    return out.finishEntry(in);
 }
 
 ReadError DecodeLz5(InputStream &input, uint64_t originalSize, const archivers::DataSink &sink)
@@ -95,10 +92,7 @@ ReadError DecodeLz5(InputStream &input, uint64_t originalSize, const archivers::
         if ((++steps & 0x3FF) == 0 && in.overrun())
             return ReadError::Corrupt;
     }
-    out.finish();
-    if (out.stopped())
-        return ReadError::None;
-    return in.overrun() ? ReadError::Corrupt : ReadError::None;
+    return out.finishEntry(in);
 }
 
 } // namespace tovik::codecs

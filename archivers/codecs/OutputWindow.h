@@ -83,6 +83,17 @@ public:
 
     // Hands what is left to the sink. Call once when decoding ends.
     void finish();
+    // A decoder's verdict when its loop ends: finishes, then None when the sink stopped
+    // early (the rest is not wanted), Corrupt when the input ran out before the entry was
+    // complete, None otherwise.
+    template <class Input>
+    archivers::ReadError finishEntry(const Input &in)
+    {
+        finish();
+        if (stopped())
+            return archivers::ReadError::None;
+        return in.overrun() ? archivers::ReadError::Corrupt : archivers::ReadError::None;
+    }
 
 private:
     void flush();

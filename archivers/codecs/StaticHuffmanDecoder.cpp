@@ -175,10 +175,7 @@ ReadError DecodeStaticHuffman(InputStream &input, const StaticHuffmanParams &par
         if ((blockLeft & 0xFFF) == 0 && in.overrun())
             return ReadError::Corrupt;
     }
-    out.finish();
-    if (out.stopped())
-        return ReadError::None;
-    return in.overrun() ? ReadError::Corrupt : ReadError::None;
+    return out.finishEntry(in);
 }
 
 } // namespace tovik::codecs
@@ -269,10 +266,7 @@ ReadError DecodeLh3(InputStream &input, uint64_t originalSize, const archivers::
         if ((blockLeft & 0xFFF) == 0 && in.overrun())
             return ReadError::Corrupt;
     }
-    out.finish();
-    if (out.stopped())
-        return ReadError::None;
-    return in.overrun() ? ReadError::Corrupt : ReadError::None;
+    return out.finishEntry(in);
 }
 
 } // namespace tovik::codecs

@@ -18,9 +18,19 @@
 
 namespace tovik::archivers {
 
+// A size the archive does not tell (a compressed stream's content, a solid block's share).
+// Sizes above 2^63 - 1 are taken as unknown too: no file is that large, only a lying header.
+constexpr uint64_t kUnknownSize = UINT64_MAX;
+constexpr bool IsKnownSize(uint64_t size)
+{
+    return size <= static_cast<uint64_t>(INT64_MAX);
+}
+
 // One listed entry, as the getters report it.
 struct EntryInfo {
     std::string name;            // stored path in CP932; directories end in "/"
+    // The declared sizes; kUnknownSize where the archive does not tell. Decoding never
+    // produces more than a known originalSize: more data means a damaged archive.
     uint64_t originalSize = 0;
     uint64_t compressedSize = 0;
     uint32_t crc = 0;            // the format's checksum; 0 where it has none
@@ -29,6 +39,7 @@ struct EntryInfo {
     uint32_t attribute = 0;      // MS-DOS attribute bits (LX_FA_*)
     std::string method;          // method text, such as "-lh5-" or "Deflate"
     bool encrypted = false;      // listed, but cannot be extracted
+    bool sparse = false;         // holes take no room on disk: originalSize may exceed it
     uint64_t readerData = 0;     // the reader's own locator (an offset, an index)
 };
 
@@ -41,10 +52,14 @@ enum class ReadError {
     Encrypted,      // a password-protected entry
     WriteFailed,    // the sink refused the data
     OutOfMemory,
+    NotAFile,       // a symbolic link, a device, a FIFO: nothing to extract
 };
 
 // Receives decoded bytes in order. Answers false to stop early (a full buffer); the reader
-// then returns ReadError::None at once without reading further.
+// then returns ReadError::None at once without reading further, unless the sink stopped
+// exactly at the entry's declared end: the reader then still reads to the entry's end, so
+// that its checksum and its length are verified. A null data pointer stands for size zero
+// bytes (a hole of a sparse entry), which a file sink may skip instead of writing.
 using DataSink = std::function<bool(const uint8_t *data, std::size_t size)>;
 
 class ArchiveReader {

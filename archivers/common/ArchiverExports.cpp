@@ -169,7 +169,12 @@ Message ExtractToFolder(Resolved &r)
     SafeFileWriter writer;
     if (!writer.open(folder, *leaf))
         return Message::WriteFailed;
+    // A declared size the disk cannot hold is refused before a byte is written (the holes of
+    // a sparse entry take no room).
+    if (!entry.sparse && IsKnownSize(entry.originalSize) && entry.originalSize > writer.available())
+        return Message::NoSpace;
     bool writeFailed = false;
+    // Null data is a hole: the writer seeks over it.
     ReadError error = r.reader->extract(r.index, [&](const uint8_t *data, std::size_t size) {
         if (!writer.write(data, size)) {
             writeFailed = true;
@@ -228,9 +233,11 @@ int32_t Step(OpenArc *p, std::size_t from)
 
 } // namespace
 
+// The share of the original that the packed data takes (not the share saved), as the rate
+// column shows it; in 128 bits so that no pair of 64-bit sizes overflows.
 LX_WORD RatioOf(uint64_t original, uint64_t compressed)
 {
-    if (original == 0)
+    if (original == 0 || !IsKnownSize(original) || !IsKnownSize(compressed))
         return 0;
     unsigned __int128 r = static_cast<unsigned __int128>(compressed) * 1000 / original;
     return r > 0xFFFF ? 0xFFFF : static_cast<LX_WORD>(r);
@@ -241,36 +248,8 @@ bool MatchesPattern(std::string_view pattern, std::string_view name)
     return IsMatchAll(pattern) || WildcardMatch(pattern, name);
 }
 
-std::optional<std::size_t> FindEntry(const std::vector<EntryInfo> &entries, std::string_view name)
-{
-    if (name.empty())
-        return std::nullopt;
-    auto isFile = [](const EntryInfo &e) { return !e.name.empty() && e.name.back() != '/' && !(e.attribute & LX_FA_DIREC); };
-    // The last entry of a name wins, as when the archive is unpacked in order: a later member
-    // replaces an earlier one (a link followed by a file of the same name gives the file).
-    auto findLast = [&](auto matches) -> std::optional<std::size_t> {
-        for (std::size_t i = entries.size(); i-- > 0;)
-            if (isFile(entries[i]) && matches(entries[i]))
-                return i;
-        return std::nullopt;
-    };
-    if (auto exact = findLast([&](const EntryInfo &e) { return e.name == name; }))
-        return exact;
-    std::string wanted = NormalizeSeparators(name);
-    if (auto loose = findLast([&](const EntryInfo &e) { return NormalizeSeparators(e.name) == wanted; }))
-        return loose;
-    bool ascii = true;
-    for (unsigned char c : name)
-        ascii = ascii && c < 0x80;
-    if (!ascii && platform::IsValidUtf8(name)) {
-        std::string cp932 = NormalizeSeparators(platform::Utf8ToCp932(name));
-        return findLast([&](const EntryInfo &e) { return NormalizeSeparators(e.name) == cp932; });
-    }
-    return std::nullopt;
-}
-
-// How well a stored name answers a requested one, by the rules of FindEntry: 3 the same
-// bytes, 2 the same after separators are unified, 1 the same as the request in CP932, 0 no.
+// How well a stored name answers a requested one: 3 the same bytes, 2 the same after
+// separators are unified, 1 the same as the request (read as UTF-8) in CP932, 0 no.
 std::function<int(const std::string &)> EntryRanker(const std::string &name)
 {
     std::string wanted = NormalizeSeparators(name);
@@ -283,11 +262,36 @@ std::function<int(const std::string &)> EntryRanker(const std::string &name)
     return [name, wanted, cp932](const std::string &stored) {
         if (stored == name)
             return 3;
+        // Unifying separators keeps the length: most names are passed over without it.
+        if (stored.size() != wanted.size() && stored.size() != cp932.size())
+            return 0;
         std::string loose = NormalizeSeparators(stored);
         if (loose == wanted)
             return 2;
         return !cp932.empty() && loose == cp932 ? 1 : 0;
     };
+}
+
+std::optional<std::size_t> FindEntry(const std::vector<EntryInfo> &entries, std::string_view name)
+{
+    if (name.empty())
+        return std::nullopt;
+    // The last file of the best rank wins, as when the archive is unpacked in order: a later
+    // member replaces an earlier one (a link followed by a file of the same name gives the file).
+    const auto rank = EntryRanker(std::string(name));
+    std::optional<std::size_t> found;
+    int best = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const EntryInfo &e = entries[i];
+        if (e.name.empty() || e.name.back() == '/' || (e.attribute & LX_FA_DIREC))
+            continue;
+        const int score = rank(e.name);
+        if (score > 0 && score >= best) {
+            best = score;
+            found = i;
+        }
+    }
+    return found;
 }
 
 int32_t RunCommand(const LibraryInfo &info, LX_HWND, const char *cmdLine, char *output, LX_DWORD size)
@@ -419,38 +423,47 @@ int32_t GetFileName(LX_HARC arc, char *buffer, int32_t size)
     return 0;
 }
 
+namespace {
+
+// A 32-bit size: 0xFFFFFFFF stands for unknown, and for any size that does not fit.
+LX_DWORD Size32(const EntryInfo *e, uint64_t size)
+{
+    if (e == nullptr || !IsKnownSize(size) || size > 0xFFFFFFFFu)
+        return 0xFFFFFFFFu;
+    return static_cast<LX_DWORD>(size);
+}
+
+// A 64-bit size: -1 stands for unknown.
+LX_BOOL Size64(const EntryInfo *e, uint64_t EntryInfo::*field, int64_t *size)
+{
+    if (e == nullptr || size == nullptr)
+        return 0;
+    *size = IsKnownSize(e->*field) ? static_cast<int64_t>(e->*field) : -1;
+    return 1;
+}
+
+} // namespace
+
 LX_DWORD GetOriginalSize(LX_HARC arc)
 {
     const EntryInfo *e = Current(arc);
-    if (e == nullptr)
-        return static_cast<LX_DWORD>(-1);
-    return e->originalSize > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<LX_DWORD>(e->originalSize);
+    return Size32(e, e != nullptr ? e->originalSize : 0);
 }
 
 LX_DWORD GetCompressedSize(LX_HARC arc)
 {
     const EntryInfo *e = Current(arc);
-    if (e == nullptr)
-        return static_cast<LX_DWORD>(-1);
-    return e->compressedSize > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<LX_DWORD>(e->compressedSize);
+    return Size32(e, e != nullptr ? e->compressedSize : 0);
 }
 
 LX_BOOL GetOriginalSizeEx(LX_HARC arc, int64_t *size)
 {
-    const EntryInfo *e = Current(arc);
-    if (e == nullptr || size == nullptr)
-        return 0;
-    *size = static_cast<int64_t>(e->originalSize);
-    return 1;
+    return Size64(Current(arc), &EntryInfo::originalSize, size);
 }
 
 LX_BOOL GetCompressedSizeEx(LX_HARC arc, int64_t *size)
 {
-    const EntryInfo *e = Current(arc);
-    if (e == nullptr || size == nullptr)
-        return 0;
-    *size = static_cast<int64_t>(e->compressedSize);
-    return 1;
+    return Size64(Current(arc), &EntryInfo::compressedSize, size);
 }
 
 LX_WORD GetRatio(LX_HARC arc)
@@ -510,7 +523,10 @@ int32_t ExtractMem(const LibraryInfo &info, LX_HWND, const char *cmdLine, uint8_
         std::size_t filled = 0;
         auto fill = [&](const uint8_t *data, std::size_t n) {
             std::size_t take = n < size - filled ? n : size - filled;
-            std::memcpy(buffer + filled, data, take);
+            if (data != nullptr)
+                std::memcpy(buffer + filled, data, take);
+            else
+                std::memset(buffer + filled, 0, take);
             filled += take;
             return filled < size;
         };
@@ -520,7 +536,8 @@ int32_t ExtractMem(const LibraryInfo &info, LX_HWND, const char *cmdLine, uint8_
             !cmd.targets[0].entry.empty()) {
             const CommandTarget &t = cmd.targets[0];
             struct stat st{};
-            if (stat(t.archive.c_str(), &st) == 0 && S_ISREG(st.st_mode) && Recall(t.archive, st) == nullptr) {
+            if (buffer != nullptr && stat(t.archive.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            Recall(t.archive, st) == nullptr) {
                 std::unique_ptr<ArchiveReader> reader = info.createReader();
                 if (reader != nullptr &&
                     reader->extractInOnePass(t.archive, EntryRanker(t.entry), [&] { filled = 0; }, fill)) {
@@ -538,10 +555,9 @@ int32_t ExtractMem(const LibraryInfo &info, LX_HWND, const char *cmdLine, uint8_
         const EntryInfo &entry = r.reader->entries()[r.index];
         if (entry.encrypted)
             return fail(Message::Encrypted);
-        ReadError error = ReadError::None;
-        if (buffer != nullptr && size > 0) {
-            error = r.reader->extract(r.index, fill);
-        }
+        // Even into no room at all: an entry listed as empty that holds data is damaged, and
+        // a link is no file.
+        ReadError error = r.reader->extract(r.index, fill);
         if (error != ReadError::None)
             return fail(MessageFor(error));
         if (written != nullptr)

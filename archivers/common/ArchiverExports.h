@@ -44,7 +44,7 @@ int32_t GetMethod(LX_HARC arc, char *buffer, int32_t size);
 int32_t ExtractMem(const LibraryInfo &info, LX_HWND window, const char *cmdLine, uint8_t *buffer, LX_DWORD size,
                    void *time, LX_WORD *attr, LX_DWORD *written);
 
-// compressed × 1000 / original, 0 for an empty entry, at most 0xFFFF.
+// compressed × 1000 / original, at most 0xFFFF; 0 for an empty entry or an unknown size.
 LX_WORD RatioOf(uint64_t original, uint64_t compressed);
 // True when name matches a "FindFirst" pattern: "*" and "?" wildcards over the whole stored
 // path; "*.*", "*" and an empty pattern match every name.

@@ -15,6 +15,25 @@ std::size_t SkipBlanks(std::string_view s, std::size_t pos)
     return pos;
 }
 
+// Reads the quoted path whose opening quote is at s[pos]: up to the lone closing quote, a
+// doubled quote taken as one. Leaves pos after the closing quote; false when none closes it.
+bool ReadQuoted(std::string_view s, std::size_t &pos, std::string &out)
+{
+    out.clear();
+    for (std::size_t i = pos + 1; i < s.size(); ++i) {
+        if (s[i] != '"') {
+            out += s[i];
+        } else if (i + 1 < s.size() && s[i + 1] == '"') {
+            out += '"';
+            ++i;
+        } else {
+            pos = i + 1;
+            return true;
+        }
+    }
+    return false;
+}
+
 // Reads one path at pos: quoted up to the closing quote, or bare up to the next blank.
 // Answers false when a quote is left open.
 bool ReadPath(std::string_view s, std::size_t &pos, std::string &out, bool &quoted)
@@ -23,14 +42,8 @@ bool ReadPath(std::string_view s, std::size_t &pos, std::string &out, bool &quot
     if (pos >= s.size())
         return false;
     quoted = s[pos] == '"';
-    if (quoted) {
-        std::size_t end = s.find('"', pos + 1);
-        if (end == std::string_view::npos)
-            return false;
-        out.assign(s.substr(pos + 1, end - pos - 1));
-        pos = end + 1;
-        return true;
-    }
+    if (quoted)
+        return ReadQuoted(s, pos, out);
     std::size_t end = pos;
     while (end < s.size() && !IsBlank(s[end]))
         ++end;
@@ -45,6 +58,10 @@ std::string ReadLastPath(std::string_view rest)
     std::size_t start = SkipBlanks(rest, 0);
     rest.remove_prefix(start);
     if (!rest.empty() && rest.front() == '"') {
+        std::string whole;
+        std::size_t after = 0;
+        if (ReadQuoted(rest, after, whole) && SkipBlanks(rest, after) == rest.size())
+            return whole;
         std::size_t end = rest.rfind('"');
         if (end > 0)
             return std::string(rest.substr(1, end - 1));

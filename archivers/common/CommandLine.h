@@ -5,6 +5,9 @@
 //   e "A" "D" E"                  the entry with a closing quote only (it may hold blanks)
 //   -x --use-directory=0 A D E    no quotes at all
 // and memory extraction:  "A" "E"  (with a trailing blank).
+// Inside a quoted path a doubled quote ("") stands for one quote character, so that any path
+// a file system holds (every byte but NUL) survives the line. The viewer's wrappers write
+// every path in that form.
 // A is the archive, D the destination folder, E the stored entry path. Without quotes a
 // blank inside a path cannot be told from a separator, so such a line yields every possible
 // reading; the library takes the first whose archive exists and holds the entry.

@@ -7,6 +7,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <zlib.h>
 
 #include <cstring>
 #include <cwchar>
@@ -221,27 +222,116 @@ archive *OpenAt(const LibarchiveProfile &profile, const char *path, uint64_t bas
     return a;
 }
 
-// Decodes the data of the entry just read into sink, straight from libarchive's blocks; the
-// holes of a sparse entry are handed on as zeros from buffer. A sink that stops early ends it
-// without a failure.
-ReadError ReadEntryData(archive *a, archive_entry *entry, uint8_t *buffer, const DataSink &sink)
+// A single compressed stream's facts, from the file itself: gzip keeps the size (modulo 2^32)
+// in its trailer and a time in its header; the other streams keep neither, and the file's
+// own time stands in for the entry's.
+void DescribeStream(const std::string &path, EntryInfo &info)
 {
-    // A sparse entry may end in a hole that no data block covers.
-    uint64_t padTo = archive_entry_sparse_count(entry) > 0 && archive_entry_size(entry) > 0
-                         ? static_cast<uint64_t>(archive_entry_size(entry))
-                         : 0;
-    uint64_t done = 0;
-    bool zeroed = false;
-    auto zeros = [&](uint64_t upTo) {
-        if (!zeroed)
-            std::memset(buffer, 0, kBlockSize), zeroed = true;
-        while (done < upTo) {
-            std::size_t chunk = upTo - done < kBlockSize ? static_cast<std::size_t>(upTo - done) : kBlockSize;
-            if (!sink(buffer, chunk))
-                return false;
-            done += chunk;
+    info.originalSize = kUnknownSize;
+    info.compressedSize = 0;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat st{};
+    std::time_t when = 0;
+    uint8_t head[8] = {}, tail[4] = {};
+    if (fstat(fd, &st) == 0) {
+        info.compressedSize = static_cast<uint64_t>(st.st_size);
+        when = st.st_mtime;
+        if (st.st_size >= 18 && pread(fd, head, sizeof head, 0) == sizeof head && head[0] == 0x1F && head[1] == 0x8B &&
+            pread(fd, tail, sizeof tail, st.st_size - 4) == sizeof tail) {
+            info.originalSize = tail[0] | tail[1] << 8 | tail[2] << 16 | static_cast<uint32_t>(tail[3]) << 24;
+            uint32_t stamp = head[4] | head[5] << 8 | head[6] << 16 | static_cast<uint32_t>(head[7]) << 24;
+            if (stamp != 0)
+                when = static_cast<std::time_t>(stamp);
         }
-        return true;
+    }
+    ::close(fd);
+    UnixTimeToDos(when, info.dosDate, info.dosTime);
+}
+
+// A gzip file decoded by zlib, which checks each member's CRC-32 and length against its
+// trailer; libarchive 3.6.2 checks neither. Members may follow one another; what follows the
+// last one without a gzip signature (zero padding) is ignored, as gzip ignores it.
+ReadError ExtractGzip(const std::string &path, const DataSink &sink)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return ReadError::NotFound;
+    z_stream z{};
+    if (inflateInit2(&z, 15 + 16) != Z_OK) {
+        ::close(fd);
+        return ReadError::OutOfMemory;
+    }
+    std::unique_ptr<uint8_t[]> in(new uint8_t[kBlockSize]), out(new uint8_t[kBlockSize]);
+    auto refill = [&] {
+        ssize_t n = read(fd, in.get(), kBlockSize);
+        z.next_in = in.get();
+        z.avail_in = n > 0 ? static_cast<uInt>(n) : 0;
+        return n;
+    };
+    ReadError result = ReadError::None;
+    for (;;) {
+        if (z.avail_in == 0) {
+            ssize_t n = refill();
+            if (n <= 0) {
+                result = ReadError::Corrupt;   // cut short inside a member
+                break;
+            }
+        }
+        z.next_out = out.get();
+        z.avail_out = kBlockSize;
+        int rc = inflate(&z, Z_NO_FLUSH);
+        const std::size_t produced = kBlockSize - z.avail_out;
+        if (produced > 0 && !sink(out.get(), produced))
+            break;
+        if (rc == Z_STREAM_END) {
+            if (z.avail_in == 0 && refill() <= 0)
+                break;
+            if (z.next_in[0] != 0x1F)
+                break;
+            inflateReset(&z);
+            continue;
+        }
+        if (rc == Z_MEM_ERROR) {
+            result = ReadError::OutOfMemory;
+            break;
+        }
+        if (rc != Z_OK && !(rc == Z_BUF_ERROR && z.avail_in == 0)) {
+            result = ReadError::Corrupt;
+            break;
+        }
+    }
+    inflateEnd(&z);
+    ::close(fd);
+    return result;
+}
+
+// The size the entry's header declares; kUnknownSize when it declares none.
+uint64_t DeclaredSize(archive_entry *entry)
+{
+    if (!archive_entry_size_is_set(entry) || archive_entry_size(entry) < 0)
+        return kUnknownSize;
+    return static_cast<uint64_t>(archive_entry_size(entry));
+}
+
+// Decodes the data of the entry just read into sink, straight from libarchive's blocks; the
+// holes of a sparse entry go on as holes (null data). A sink that stops early ends it without
+// a failure, unless it stopped at the declared end: the rest is then read without handing it
+// on, so that libarchive's own end-of-entry checks (a ZIP entry's CRC) still decide. Data
+// beyond the declared size is a damaged archive, whatever a library below would make of it.
+ReadError ReadEntryData(archive *a, archive_entry *entry, const DataSink &sink)
+{
+    const uint64_t declared = DeclaredSize(entry);
+    const bool bounded = IsKnownSize(declared);
+    // A sparse entry may end in a hole that no data block covers.
+    const uint64_t padTo = archive_entry_sparse_count(entry) > 0 && bounded ? declared : 0;
+    uint64_t done = 0;
+    bool stopped = false;   // the sink wants no more
+    auto hand = [&](const uint8_t *data, uint64_t n) {
+        if (!stopped && !sink(data, static_cast<std::size_t>(n)))
+            stopped = true;
+        done += n;
     };
     for (;;) {
         const void *block = nullptr;
@@ -249,17 +339,40 @@ ReadError ReadEntryData(archive *a, archive_entry *entry, uint8_t *buffer, const
         la_int64_t offset = 0;
         int r = archive_read_data_block(a, &block, &size, &offset);
         if (r == ARCHIVE_EOF) {
-            zeros(padTo);
+            if (padTo > done && !stopped)
+                hand(nullptr, padTo - done);
             return ReadError::None;
         }
         if (r != ARCHIVE_OK || offset < 0 || static_cast<uint64_t>(offset) < done)
             return ErrorOf(a);
-        if (!zeros(static_cast<uint64_t>(offset)))
-            return ReadError::None;
-        done += size;
-        if (size > 0 && !sink(static_cast<const uint8_t *>(block), size))
+        const auto at = static_cast<uint64_t>(offset);
+        if (bounded && (at > declared || size > declared - at))
+            return ReadError::Corrupt;
+        if (at > done)
+            hand(nullptr, at - done);
+        if (size > 0)
+            hand(static_cast<const uint8_t *>(block), size);
+        if (stopped && !(bounded && done == declared))
             return ReadError::None;
     }
+}
+
+// The listed facts of the entry just read, under the stored name rawName.
+EntryInfo DescribeEntry(archive *a, archive_entry *entry, const std::string &rawName)
+{
+    EntryInfo info;
+    const mode_t type = archive_entry_filetype(entry);
+    info.name = EntryNameToCp932(rawName);
+    if (type == AE_IFDIR && (info.name.empty() || info.name.back() != '/'))
+        info.name += '/';
+    info.originalSize = type == AE_IFDIR ? 0 : DeclaredSize(entry);
+    info.sparse = archive_entry_sparse_count(entry) > 0;
+    if (archive_entry_mtime_is_set(entry))
+        UnixTimeToDos(archive_entry_mtime(entry), info.dosDate, info.dosTime);
+    info.attribute = AttributesOf(entry);
+    info.encrypted = archive_entry_is_encrypted(entry) != 0;
+    info.method = archive_format_name(a) != nullptr ? archive_format_name(a) : "";
+    return info;
 }
 
 } // namespace
@@ -309,25 +422,33 @@ archive *LibarchiveReader::start(ReadError &error) const
     return OpenAt(profile_, path_.c_str(), base_, &error);
 }
 
+archive *LibarchiveReader::startListing(ReadError &error)
+{
+    base_ = 0;
+    if (profile_.plausible != nullptr && !profile_.plausible(path_.c_str())) {
+        struct stat st{};
+        error = stat(path_.c_str(), &st) != 0 ? ReadError::NotFound : ReadError::Corrupt;
+        return nullptr;
+    }
+    archive *a = start(error);
+    if (a == nullptr && profile_.embeddedStart != nullptr && error != ReadError::NotFound) {
+        base_ = profile_.embeddedStart(path_.c_str());
+        if (base_ > 0)
+            a = start(error);
+    }
+    return a;
+}
+
 ReadError LibarchiveReader::open(const std::string &path)
 {
     Utf8LocaleGuard locale;
     path_ = path;
+    gzipStream_ = false;
     entries_.clear();
     dataSource_.clear();
     special_.clear();
     ReadError error = ReadError::None;
-    if (profile_.plausible != nullptr && !profile_.plausible(path.c_str())) {
-        struct stat st{};
-        return stat(path.c_str(), &st) != 0 ? ReadError::NotFound : ReadError::Corrupt;
-    }
-    base_ = 0;
-    ArchivePtr a(start(error));
-    if (a == nullptr && profile_.embeddedStart != nullptr && error != ReadError::NotFound) {
-        base_ = profile_.embeddedStart(path.c_str());
-        if (base_ > 0)
-            a.reset(start(error));
-    }
+    ArchivePtr a(startListing(error));
     if (a == nullptr)
         return error;
 
@@ -358,39 +479,20 @@ ReadError LibarchiveReader::open(const std::string &path)
         }
         if (entries_.size() >= kMaxEntries || nameBytes > kMaxNameBytes)
             return ReadError::OutOfMemory;
-        EntryInfo info;
-        std::string name = raw ? RawEntryName(path) : RawName(entry);
-        info.name = EntryNameToCp932(name);
-        mode_t type = archive_entry_filetype(entry);
-        if (type == AE_IFDIR && (info.name.empty() || info.name.back() != '/'))
-            info.name += '/';
+        EntryInfo info = DescribeEntry(a.get(), entry, raw ? RawEntryName(path) : RawName(entry));
         nameBytes += info.name.size();
-        info.originalSize = archive_entry_size_is_set(entry) && archive_entry_size(entry) > 0
-                                ? static_cast<uint64_t>(archive_entry_size(entry))
-                                : 0;
-        if (archive_entry_mtime_is_set(entry))
-            UnixTimeToDos(archive_entry_mtime(entry), info.dosDate, info.dosTime);
-        info.attribute = AttributesOf(entry);
-        info.encrypted = archive_entry_is_encrypted(entry) != 0;
-        info.method = archive_format_name(a.get()) != nullptr ? archive_format_name(a.get()) : "";
         info.readerData = entries_.size();
         const char *hardlink = archive_entry_hardlink(entry);
         hardlinkTargets.push_back(hardlink != nullptr ? hardlink : "");
+        const mode_t type = archive_entry_filetype(entry);
         special_.push_back(type == AE_IFLNK || type == AE_IFCHR || type == AE_IFBLK || type == AE_IFIFO ||
                            type == AE_IFSOCK);
         positions.push_back(archive_read_header_position(a.get()));
-        // The raw format does not know the size until the data is read.
+        // A single compressed stream is listed from its own header and trailer: decoding it
+        // to learn its size could take hours for a small file.
         if (raw) {
-            const void *buf = nullptr;
-            size_t size = 0;
-            int64_t offset = 0;
-            uint64_t total = 0;
-            int r;
-            while ((r = archive_read_data_block(a.get(), &buf, &size, &offset)) == ARCHIVE_OK)
-                total = static_cast<uint64_t>(offset) + size;
-            if (r != ARCHIVE_EOF)
-                return ErrorOf(a.get());
-            info.originalSize = total;
+            DescribeStream(path, info);
+            gzipStream_ = base_ == 0 && probe_.filter == ARCHIVE_FILTER_GZIP && info.originalSize != kUnknownSize;
         }
         hasHardlinks = hasHardlinks || hardlink != nullptr;
         entries_.push_back(std::move(info));
@@ -400,31 +502,57 @@ ReadError LibarchiveReader::open(const std::string &path)
     if (entries_.empty())
         probe_.format = archive_format(a.get()) != 0 ? archive_format(a.get()) : ARCHIVE_FORMAT_EMPTY;
 
-    // Hard links read the data of the latest entry before them of the name they give.
+    LinkHardLinks(hardlinkTargets, hasHardlinks);
+
+    FillPackedSizes(positions, raw);
+    return ReadError::None;
+}
+
+void LibarchiveReader::LinkHardLinks(const std::vector<std::string> &targets, bool any)
+{
+    // A hard link reads the data of the latest entry before it of the name it gives. In cpio
+    // it is the other way round: the data travels with the last link and the earlier ones
+    // are empty, so a link with data of its own keeps it and lends it to those before.
     dataSource_.resize(entries_.size());
     std::unordered_map<std::string, std::size_t> byName;
+    std::unordered_map<std::size_t, std::size_t> lentBy;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         dataSource_[i] = i;
-        if (!hasHardlinks)
+        if (!any)
             continue;
-        if (!hardlinkTargets[i].empty()) {
-            auto it = byName.find(EntryNameToCp932(hardlinkTargets[i]));
-            if (it != byName.end())
-                dataSource_[i] = dataSource_[it->second];
+        if (!targets[i].empty()) {
+            auto it = byName.find(EntryNameToCp932(targets[i]));
+            if (it != byName.end()) {
+                const std::size_t source = dataSource_[it->second];
+                if (entries_[i].originalSize != 0 && IsKnownSize(entries_[i].originalSize) &&
+                    entries_[source].originalSize == 0)
+                    lentBy[source] = i;
+                else
+                    dataSource_[i] = source;
+            }
             if (entries_[i].originalSize == 0)
                 entries_[i].originalSize = entries_[dataSource_[i]].originalSize;
         }
         byName[entries_[i].name] = i;
     }
+    for (std::size_t i = 0; i < entries_.size() && !lentBy.empty(); ++i) {
+        auto it = lentBy.find(dataSource_[i]);
+        if (it != lentBy.end() && it->second != i) {
+            dataSource_[i] = it->second;
+            entries_[i].originalSize = entries_[it->second].originalSize;
+        }
+    }
+}
 
-    // Compressed sizes and checksums.
+void LibarchiveReader::FillPackedSizes(const std::vector<int64_t> &positions, bool raw)
+{
     struct stat st{};
-    uint64_t fileSize = stat(path.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
+    uint64_t fileSize = stat(path_.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
     int base = probe_.format & ARCHIVE_FORMAT_BASE_MASK;
-    std::vector<bool> known(entries_.size(), false);
+    std::vector<bool> known(entries_.size(), raw);
     if (base == ARCHIVE_FORMAT_ZIP) {
         std::vector<ZipDirectoryEntry> dir;
-        if (ReadZipDirectory(path, dir)) {
+        if (ReadZipDirectory(path_, dir)) {
             // libarchive walks the entries in local-header order, leaving some out (resource
             // forks): match each to the next directory record of the same name or size.
             std::size_t cursor = 0;
@@ -456,26 +584,23 @@ ReadError LibarchiveReader::open(const std::string &path)
     bool stored = probe_.filter == ARCHIVE_FILTER_NONE &&
                   (base == ARCHIVE_FORMAT_TAR || base == ARCHIVE_FORMAT_CPIO || base == ARCHIVE_FORMAT_AR);
     bool positional = base == ARCHIVE_FORMAT_RAR || base == ARCHIVE_FORMAT_RAR_V5 || base == ARCHIVE_FORMAT_ZIP;
-    uint64_t total = 0;
-    for (const EntryInfo &e : entries_)
-        total += e.originalSize;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         if (known[i])
             continue;
         EntryInfo &e = entries_[i];
-        if (stored) {
+        if (stored || e.originalSize == 0 || special_[i]) {
             e.compressedSize = e.originalSize;
         } else if (positional && !special_[i]) {
             // The span from this header to the next: the entry's packed data and its header.
             int64_t next = i + 1 < positions.size() ? positions[i + 1] : static_cast<int64_t>(fileSize);
             int64_t span = next - positions[i];
-            e.compressedSize = span > 0 && e.originalSize > 0 ? static_cast<uint64_t>(span) : 0;
-        } else if (total > 0) {
-            // Solid and compressed-stream formats: the archive's overall ratio.
-            e.compressedSize = static_cast<uint64_t>(static_cast<long double>(e.originalSize) * fileSize / total);
+            e.compressedSize = span > 0 ? static_cast<uint64_t>(span) : kUnknownSize;
+        } else {
+            // Solid blocks and compressed streams (7z, CAB, a compressed tar) do not tell what
+            // one entry takes; a share of the whole would be a guess shown as a fact.
+            e.compressedSize = kUnknownSize;
         }
     }
-    return ReadError::None;
 }
 
 ReadError LibarchiveReader::extract(std::size_t index, const DataSink &sink)
@@ -485,7 +610,9 @@ ReadError LibarchiveReader::extract(std::size_t index, const DataSink &sink)
     if (entries_[index].encrypted)
         return ReadError::Encrypted;
     if (special_[index])
-        return ReadError::Unsupported;
+        return ReadError::NotAFile;
+    if (gzipStream_)
+        return ExtractGzip(path_, sink);
     bool delivered = false;
     auto counting = [&](const uint8_t *data, std::size_t size) {
         delivered = true;
@@ -521,7 +648,7 @@ ReadError LibarchiveReader::extractFrom(std::size_t target, const DataSink &sink
     }
     if (archive_entry_is_encrypted(entry))
         return ReadError::Encrypted;
-    return ReadEntryData(a.get(), entry, buffer.get(), sink);
+    return ReadEntryData(a.get(), entry, sink);
 }
 
 bool LibarchiveReader::extractInOnePass(const std::string &path, const std::function<int(const std::string &)> &rank,
@@ -535,7 +662,6 @@ bool LibarchiveReader::extractInOnePass(const std::string &path, const std::func
     ArchivePtr a(OpenAt(profile_, path.c_str(), 0, &error));
     if (a == nullptr)
         return false;
-    std::unique_ptr<uint8_t[]> buffer(new uint8_t[kBlockSize]);
     archive_entry *entry = nullptr;
     int best = 0;
     bool usable = false;   // the best entry so far was decoded
@@ -558,12 +684,14 @@ bool LibarchiveReader::extractInOnePass(const std::string &path, const std::func
         if (score == 0 || score < best)
             continue;
         best = score;
-        // Links, devices and encrypted entries: the listing's extraction has the answer.
-        usable = archive_entry_hardlink(entry) == nullptr && type == AE_IFREG && !archive_entry_is_encrypted(entry);
+        // Links, devices, encrypted entries and files with hard links (in cpio the data may
+        // travel with a later link): the listing's extraction has the answer.
+        usable = archive_entry_hardlink(entry) == nullptr && type == AE_IFREG && !archive_entry_is_encrypted(entry) &&
+                 archive_entry_nlink(entry) <= 1;
         if (!usable)
             continue;
         restart();
-        if (ReadEntryData(a.get(), entry, buffer.get(), sink) != ReadError::None)
+        if (ReadEntryData(a.get(), entry, sink) != ReadError::None)
             return false;
     }
     return usable;

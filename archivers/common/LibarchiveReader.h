@@ -59,8 +59,15 @@ public:
     const ProbeResult &probe() const { return probe_; }
 
 private:
+    // Opens path_ for listing: refuses what the profile finds implausible and looks behind a
+    // program stub where the profile knows how (setting base_). Null on failure (error set).
+    archive *startListing(ReadError &error);
     // Opens a fresh reading archive on path_; null on failure (error set).
     archive *start(ReadError &error) const;
+    // Points each hard link at the entry whose data it shares (dataSource_).
+    void LinkHardLinks(const std::vector<std::string> &targets, bool any);
+    // Compressed sizes, CRCs and methods where the format keeps them apart from libarchive.
+    void FillPackedSizes(const std::vector<int64_t> &positions, bool raw);
     // Decodes entry target into sink; readThrough reads the entries before it instead of
     // skipping them.
     ReadError extractFrom(std::size_t target, const DataSink &sink, bool readThrough);
@@ -68,6 +75,7 @@ private:
     const LibarchiveProfile &profile_;
     std::string path_;
     uint64_t base_ = 0;   // where the archive starts in the file
+    bool gzipStream_ = false;   // a single gzip stream, decoded by zlib to check its trailer
     std::vector<EntryInfo> entries_;
     // For each entry: the entry whose data a hard link shares, or its own index; and whether
     // the entry is something that is never written (a symbolic link, a device).

@@ -21,6 +21,8 @@ std::string_view MessageText(Message message)
     case Message::Busy: return "他の展開が実行中です";
     case Message::BadName: return "ファイル名が正しくありません";
     case Message::NotArchive: return "この形式には対応していません";
+    case Message::NotAFile: return "通常のファイルではありません (リンクまたはデバイス)";
+    case Message::NoSpace: return "展開先の空き容量が足りません";
     case Message::Extracted: return "展開しました";
     }
     return "書庫が壊れています";
@@ -36,6 +38,7 @@ Message MessageFor(ReadError error)
     case ReadError::Encrypted: return Message::Encrypted;
     case ReadError::WriteFailed: return Message::WriteFailed;
     case ReadError::OutOfMemory: return Message::OutOfMemory;
+    case ReadError::NotAFile: return Message::NotAFile;
     }
     return Message::Corrupt;
 }

@@ -22,6 +22,8 @@ enum class Message {
     Busy,              // another extraction of this library is running
     BadName,           // the entry has no name that can be written safely
     NotArchive,        // the file is not one of this library's formats
+    NotAFile,          // the entry is a link, a device or a FIFO
+    NoSpace,           // the destination has less free space than the entry declares
     Extracted,         // success
 };
 

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace tovik::archivers {
@@ -65,10 +66,13 @@ bool SafeFileWriter::write(const uint8_t *data, std::size_t size)
 {
     if (fd_ < 0)
         return false;
+    if (size > static_cast<uint64_t>(INT64_MAX) - written_)
+        return false;
     written_ += size;
-    // Runs of zeros (the holes of sparse entries) become holes of the file, not blocks.
-    if (size >= 4096 && data[0] == 0 && std::memcmp(data, data + 1, size - 1) == 0)
-        return lseek(fd_, static_cast<off_t>(size), SEEK_CUR) >= 0;
+    // Holes, and runs of zeros, become holes of the file, not blocks; commit gives the file
+    // its whole length even when it ends in one.
+    if (data == nullptr || (size >= 4096 && data[0] == 0 && std::memcmp(data, data + 1, size - 1) == 0))
+        return lseek(fd_, static_cast<off_t>(written_), SEEK_SET) >= 0;
     while (size > 0) {
         ssize_t n = ::write(fd_, data, size);
         if (n < 0) {
@@ -80,6 +84,14 @@ bool SafeFileWriter::write(const uint8_t *data, std::size_t size)
         size -= static_cast<std::size_t>(n);
     }
     return true;
+}
+
+uint64_t SafeFileWriter::available() const
+{
+    struct statvfs vfs{};
+    if (dirFd_ < 0 || fstatvfs(dirFd_, &vfs) != 0)
+        return UINT64_MAX;
+    return static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize;
 }
 
 bool SafeFileWriter::commit(std::time_t mtime)

@@ -26,7 +26,12 @@ public:
     // file in it for leaf, which must be a single clean component (CleanLeafName). False on
     // any failure.
     bool open(const std::string &folder, const std::string &leaf);
+    // Appends size bytes; null data stands for size zero bytes, left as a hole of the file
+    // (a seek, whatever the size: a sparse entry costs the time of its stored data only).
     bool write(const uint8_t *data, std::size_t size);
+    // The bytes the destination's file system has free for this writer; UINT64_MAX when it
+    // cannot tell. Valid after open.
+    uint64_t available() const;
     // Gives the file its final name and, when mtime is not -1, that modification time. An
     // existing directory of that name is left alone and the commit fails.
     bool commit(std::time_t mtime);

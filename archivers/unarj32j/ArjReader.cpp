@@ -118,21 +118,17 @@ int64_t ArjReader::FindArchiveStart(ArchiveFile &file)
 
 ReadError ArjReader::open(const std::string &path)
 {
-    entries_.clear();
-    data_.clear();
-    if (!file_.open(path))
-        return ReadError::NotFound;
-    int64_t start = FindArchiveStart(file_);
-    if (start < 0)
-        return ReadError::Corrupt;
+    uint64_t start = 0;
+    if (ReadError error = begin(path, &FindArchiveStart, start); error != ReadError::None)
+        return error;
     Basic b;
-    if (!readBasic(file_, static_cast<uint64_t>(start), b))
+    if (!readBasic(file_, start, b))
         return ReadError::Corrupt;
     uint64_t pos = b.next;
     while (readBasic(file_, pos, b) && !b.end) {
         const uint8_t *h = b.bytes.data();
         const unsigned host = h[3], flags = h[4], method = h[5], type = h[6];
-        Data d;
+        ArjData d;
         d.offset = b.next;
         d.compressed = le32(h + 12);
         d.original = le32(h + 16);
@@ -163,9 +159,7 @@ ReadError ArjReader::open(const std::string &path)
         if (d.split)
             e.method += "/vol";
         e.encrypted = (flags & kGarbled) != 0;
-        e.readerData = data_.size();
-        entries_.push_back(std::move(e));
-        data_.push_back(d);
+        add(std::move(e), d);
         if (pos < b.next)
             break; // a size wrapping around
     }
@@ -176,7 +170,7 @@ ReadError ArjReader::extract(std::size_t index, const DataSink &sink)
 {
     if (index >= data_.size())
         return ReadError::NotFound;
-    const Data &d = data_[index];
+    const ArjData &d = data_[index];
     if (entries_[index].encrypted)
         return ReadError::Encrypted;
     if (d.folder)

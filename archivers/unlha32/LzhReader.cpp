@@ -162,105 +162,98 @@ std::string uniDirToCp932(const std::string &bytes)
 
 enum class Parse { Ok, End, Bad };
 
-// Parses the header at off. strict (used while searching behind a stub) also demands the
-// whole-header CRC of level 2 and 3 headers.
-Parse parseHeader(ArchiveFile &file, uint64_t off, bool strict, Header &h)
-{
-    uint8_t first = 0;
-    if (!file.read(off, &first, 1) || first == 0)
-        return Parse::End;
-    uint8_t base[32];
-    if (!file.read(off, base, 22) || !looksLikeMethod(base + 2))
-        return Parse::Bad;
-    const unsigned level = base[20];
-    Fields f;
-    std::vector<uint8_t> raw;
+// The raw header of one entry, as its level lays it out, before its fields are combined.
+struct RawHeader {
+    std::vector<uint8_t> raw;   // the whole header, extended headers included
     uint64_t dataOffset = 0;
-    uint64_t compressed = le32(base + 7);
-    uint64_t original = le32(base + 11);
+    uint64_t compressed = 0;
+    uint64_t original = 0;
     uint16_t crc = 0;
     unsigned osType = 0;
+};
 
-    if (level == 0 || level == 1) {
-        const unsigned headerSize = base[0];
-        const unsigned nameLen = base[21];
-        if (headerSize < 22u + nameLen + (level == 1 ? 3u : 0u))
-            return Parse::Bad;
-        raw.resize(headerSize + 2);
-        if (!file.read(off, raw.data(), raw.size()))
-            return Parse::Bad;
-        unsigned sum = 0;
-        for (std::size_t i = 2; i < raw.size(); ++i)
-            sum += raw[i];
-        if ((sum & 0xFF) != raw[1])
-            return Parse::Bad;
-        f.name = bytesToNul(&raw[22], nameLen);
-        crc = le16(&raw[22 + nameLen]);
-        dataOffset = off + raw.size();
-        if (level == 1) {
-            osType = raw[24 + nameLen];
-            // Each extended header: type, data, size of the next one. The compressed size
-            // counts them too.
-            uint16_t nextSize = le16(&raw[raw.size() - 2]);
-            while (nextSize != 0) {
-                if (nextSize < 3 || compressed < nextSize || raw.size() + nextSize > kMaxHeader)
-                    return Parse::Bad;
-                std::size_t at = raw.size();
-                raw.resize(at + nextSize);
-                if (!file.read(dataOffset, &raw[at], nextSize))
-                    return Parse::Bad;
-                takeExtended(f, raw[at], &raw[at + 1], nextSize - 3u);
-                compressed -= nextSize;
-                dataOffset += nextSize;
-                nextSize = le16(&raw[raw.size() - 2]);
-            }
-        }
-    } else if (level == 2) {
-        if (!file.read(off, base, 26))
-            return Parse::Bad;
-        uint32_t total = le16(base);
-        osType = base[23];
-        // OS-9/68k writers count the header without its own first two bytes.
-        if (osType == 'K')
-            total += 2;
-        if (total < 26)
-            return Parse::Bad;
-        raw.resize(total);
-        if (!file.read(off, raw.data(), raw.size()) || !walkChain(raw, 24, 2, f))
-            return Parse::Bad;
-        crc = le16(&raw[21]);
-        dataOffset = off + total;
-    } else if (level == 3) {
-        if (le16(base) != 4 || !file.read(off, base, 32))
-            return Parse::Bad;
-        uint32_t total = le32(base + 24);
-        if (total < 32 || total > kMaxHeader)
-            return Parse::Bad;
-        raw.resize(total);
-        if (!file.read(off, raw.data(), raw.size()) || !walkChain(raw, 28, 4, f))
-            return Parse::Bad;
-        crc = le16(&raw[21]);
-        osType = raw[23];
-        dataOffset = off + total;
-    } else {
-        return Parse::Bad;
+// Levels 0 and 1: a byte-sum checksum over the base header; level 1 chains extended headers
+// after it, counted in the compressed size.
+bool readLevel01(ArchiveFile &file, uint64_t off, const uint8_t *base, unsigned level, Fields &f, RawHeader &r)
+{
+    const unsigned headerSize = base[0];
+    const unsigned nameLen = base[21];
+    if (headerSize < 22u + nameLen + (level == 1 ? 3u : 0u))
+        return false;
+    std::vector<uint8_t> &raw = r.raw;
+    raw.resize(headerSize + 2);
+    if (!file.read(off, raw.data(), raw.size()))
+        return false;
+    unsigned sum = 0;
+    for (std::size_t i = 2; i < raw.size(); ++i)
+        sum += raw[i];
+    if ((sum & 0xFF) != raw[1])
+        return false;
+    f.name = bytesToNul(&raw[22], nameLen);
+    r.crc = le16(&raw[22 + nameLen]);
+    r.dataOffset = off + raw.size();
+    if (level == 0)
+        return true;
+    r.osType = raw[24 + nameLen];
+    // Each extended header: type, data, size of the next one.
+    uint16_t nextSize = le16(&raw[raw.size() - 2]);
+    while (nextSize != 0) {
+        if (nextSize < 3 || r.compressed < nextSize || raw.size() + nextSize > kMaxHeader)
+            return false;
+        std::size_t at = raw.size();
+        raw.resize(at + nextSize);
+        if (!file.read(r.dataOffset, &raw[at], nextSize))
+            return false;
+        takeExtended(f, raw[at], &raw[at + 1], nextSize - 3u);
+        r.compressed -= nextSize;
+        r.dataOffset += nextSize;
+        nextSize = le16(&raw[raw.size() - 2]);
     }
+    return true;
+}
 
-    if (f.hasHeaderCrc) {
-        if (codecs::Crc16(0, raw.data(), raw.size()) != f.headerCrc)
-            return Parse::Bad;
-    } else if (strict && level >= 2) {
-        return Parse::Bad;
-    }
-    if (f.hasSizes) {
-        compressed = f.compressed;
-        original = f.original;
-    }
+// Level 2: a 16-bit total size, extended headers with 16-bit sizes.
+bool readLevel2(ArchiveFile &file, uint64_t off, uint8_t *base, Fields &f, RawHeader &r)
+{
+    if (!file.read(off, base, 26))
+        return false;
+    uint32_t total = le16(base);
+    r.osType = base[23];
+    // OS-9/68k writers count the header without its own first two bytes.
+    if (r.osType == 'K')
+        total += 2;
+    if (total < 26)
+        return false;
+    r.raw.resize(total);
+    if (!file.read(off, r.raw.data(), r.raw.size()) || !walkChain(r.raw, 24, 2, f))
+        return false;
+    r.crc = le16(&r.raw[21]);
+    r.dataOffset = off + total;
+    return true;
+}
 
-    std::memcpy(h.method, base + 2, 5);
-    h.method[5] = 0;
+// Level 3: a 32-bit total size, extended headers with 32-bit sizes.
+bool readLevel3(ArchiveFile &file, uint64_t off, uint8_t *base, Fields &f, RawHeader &r)
+{
+    if (le16(base) != 4 || !file.read(off, base, 32))
+        return false;
+    uint32_t total = le32(base + 24);
+    if (total < 32 || total > kMaxHeader)
+        return false;
+    r.raw.resize(total);
+    if (!file.read(off, r.raw.data(), r.raw.size()) || !walkChain(r.raw, 28, 4, f))
+        return false;
+    r.crc = le16(&r.raw[21]);
+    r.osType = r.raw[23];
+    r.dataOffset = off + total;
+    return true;
+}
+
+// The stored path from the fields: the Unicode or code-page folder and leaf names of the
+// extended headers before the base header's name.
+std::string entryName(const Fields &f)
+{
     const bool utf8 = f.codePage == kCodePageUtf8;
-
     std::string dir;
     if (f.hasUniDir)
         dir = uniDirToCp932(f.uniDir);
@@ -275,9 +268,50 @@ Parse parseHeader(ArchiveFile &file, uint64_t off, bool strict, Header &h)
         leaf = codecs::StoredNameToCp932(codecs::BackslashToSlash(f.name), utf8);
     if (!dir.empty() && dir.back() != '/')
         dir += '/';
-    std::string name = dir + leaf;
+    return dir + leaf;
+}
+
+// Parses the header at off. strict (used while searching behind a stub) also demands the
+// whole-header CRC of level 2 and 3 headers.
+Parse parseHeader(ArchiveFile &file, uint64_t off, bool strict, Header &h)
+{
+    uint8_t first = 0;
+    if (!file.read(off, &first, 1) || first == 0)
+        return Parse::End;
+    uint8_t base[32];
+    if (!file.read(off, base, 22) || !looksLikeMethod(base + 2))
+        return Parse::Bad;
+    const unsigned level = base[20];
+    Fields f;
+    RawHeader r;
+    r.compressed = le32(base + 7);
+    r.original = le32(base + 11);
+    bool read = false;
+    if (level <= 1)
+        read = readLevel01(file, off, base, level, f, r);
+    else if (level == 2)
+        read = readLevel2(file, off, base, f, r);
+    else if (level == 3)
+        read = readLevel3(file, off, base, f, r);
+    if (!read)
+        return Parse::Bad;
+
+    if (f.hasHeaderCrc) {
+        if (codecs::Crc16(0, r.raw.data(), r.raw.size()) != f.headerCrc)
+            return Parse::Bad;
+    } else if (strict && level >= 2) {
+        return Parse::Bad;
+    }
+    if (f.hasSizes) {
+        r.compressed = f.compressed;
+        r.original = f.original;
+    }
+
+    std::memcpy(h.method, base + 2, 5);
+    h.method[5] = 0;
+    std::string name = entryName(f);
     // Some Amiga writers store empty folders as empty stored files named "dir/".
-    if (std::memcmp(h.method, "-lh0-", 5) == 0 && original == 0 && !name.empty() && name.back() == '/')
+    if (std::memcmp(h.method, "-lh0-", 5) == 0 && r.original == 0 && !name.empty() && name.back() == '/')
         std::memcpy(h.method, "-lhd-", 5);
     const bool folder = std::memcmp(h.method, "-lhd-", 5) == 0;
 
@@ -317,20 +351,21 @@ Parse parseHeader(ArchiveFile &file, uint64_t off, bool strict, Header &h)
 
     h.info = EntryInfo{};
     h.info.name = std::move(name);
-    h.info.originalSize = original;
-    h.info.compressedSize = compressed;
-    h.info.crc = crc;
+    // A size beyond 2^63 - 1 (a 64-bit field that lies) is no size at all.
+    h.info.originalSize = archivers::IsKnownSize(r.original) ? r.original : archivers::kUnknownSize;
+    h.info.compressedSize = archivers::IsKnownSize(r.compressed) ? r.compressed : archivers::kUnknownSize;
+    h.info.crc = r.crc;
     h.info.dosDate = dosDate;
     h.info.dosTime = dosTime;
     h.info.attribute = attr;
     h.info.method = h.method;
-    h.dataOffset = dataOffset;
-    h.compressed = compressed;
-    h.original = original;
-    h.crc = crc;
-    h.lhark = level == 1 && osType == ' ' && std::memcmp(h.method, "-lh7-", 5) == 0;
-    h.next = dataOffset + compressed;
-    if (h.next < dataOffset) // a hostile size wrapping around
+    h.dataOffset = r.dataOffset;
+    h.compressed = r.compressed;
+    h.original = r.original;
+    h.crc = r.crc;
+    h.lhark = level == 1 && r.osType == ' ' && std::memcmp(h.method, "-lh7-", 5) == 0;
+    h.next = r.dataOffset + r.compressed;
+    if (h.next < r.dataOffset) // a hostile size wrapping around
         h.next = UINT64_MAX;
     return Parse::Ok;
 }
@@ -367,17 +402,12 @@ int64_t LzhReader::FindArchiveStart(ArchiveFile &file)
 
 ReadError LzhReader::open(const std::string &path)
 {
-    entries_.clear();
-    data_.clear();
-    if (!file_.open(path))
-        return ReadError::NotFound;
-    int64_t start = FindArchiveStart(file_);
-    if (start < 0)
-        return ReadError::Corrupt;
-    uint64_t off = static_cast<uint64_t>(start);
+    uint64_t off = 0;
+    if (ReadError error = begin(path, &FindArchiveStart, off); error != ReadError::None)
+        return error;
     Header h;
     while (off < file_.size() && parseHeader(file_, off, false, h) == Parse::Ok) {
-        Data d;
+        LzhData d;
         d.offset = h.dataOffset;
         d.compressed = h.compressed;
         d.original = h.original;
@@ -386,9 +416,7 @@ ReadError LzhReader::open(const std::string &path)
         d.hasData = std::memcmp(h.method, "-lhd-", 5) != 0;
         d.link = h.link;
         d.lhark = h.lhark;
-        h.info.readerData = data_.size();
-        entries_.push_back(std::move(h.info));
-        data_.push_back(d);
+        add(std::move(h.info), d);
         off = h.next;
     }
     return ReadError::None;
@@ -398,10 +426,10 @@ ReadError LzhReader::extract(std::size_t index, const DataSink &sink)
 {
     if (index >= data_.size())
         return ReadError::NotFound;
-    const Data &d = data_[index];
+    const LzhData &d = data_[index];
     // Links are never created.
     if (d.link)
-        return ReadError::Unsupported;
+        return ReadError::NotAFile;
     if (!d.hasData)
         return ReadError::None;
 

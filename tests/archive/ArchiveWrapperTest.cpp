@@ -60,7 +60,7 @@ TEST(ArchiveWrapper, CompleteLibraryListsEveryField)
     std::string path = dir.WriteScript("a.zip", TwoEntries());
     SearchPath search({LibDir("complete")});
     TUNZIP32Impl w("UNZIP32.DLL", "UnZip");
-    ASSERT_TRUE(w.LibraryHandle.IsLoaded());
+    ASSERT_TRUE(w.IsLoaded());
     Listed l = ListAll(w, path);
     ASSERT_EQ(l.entries.size(), 2u);
     const TIndivisualInfoEX &a = l.entries[0];
@@ -87,7 +87,7 @@ TEST(ArchiveWrapper, MissingCallsReadAsZero)
     std::string path = dir.WriteScript("a.zip", TwoEntries());
     SearchPath search({LibDir("minimal")});
     TUNZIP32Impl w("UNZIP32.DLL", "UnZip");
-    ASSERT_TRUE(w.LibraryHandle.IsLoaded());
+    ASSERT_TRUE(w.IsLoaded());
     Listed l = ListAll(w, path);
     ASSERT_EQ(l.entries.size(), 2u);
     EXPECT_EQ(l.entries[0].FileName, "docs/readme.txt");
@@ -125,7 +125,7 @@ TEST(ArchiveWrapper, CrcIsAskedOfTheZipLibraryOnly)
     EXPECT_EQ(l.entries[0].Attribute, 0x20u);
     // The name must match exactly, letter case included.
     TUNZIP32Impl lower("unzip32.dll", "UnZip");
-    ASSERT_TRUE(lower.LibraryHandle.IsLoaded());
+    ASSERT_TRUE(lower.IsLoaded());
     ASSERT_TRUE(lower.OpenArchive(nullptr, path));
     ASSERT_EQ(lower.FindFirst(), 0);
     EXPECT_EQ(lower.GetCRC(), 0u);
@@ -200,7 +200,7 @@ TEST(ArchiveWrapper, ScriptedBreaksInEachGetter)
     path = dir.WriteScript("d.zip", TwoEntries(), {"@fault OpenArchive"});
     TUNZIP32Impl w3("UNZIP32.DLL", "UnZip");
     EXPECT_FALSE(w3.OpenArchive(nullptr, path));
-    EXPECT_EQ(w3.ArchiveHandle, nullptr);
+    EXPECT_FALSE(w3.HasArchive());
     EXPECT_EQ(w3.CloseArchive(), -1);
     EXPECT_FALSE(w3.OpenArchive(nullptr, dir.path() + "/missing.zip"));
 }
@@ -257,7 +257,7 @@ TEST(ArchiveWrapper, LibraryThatCannotBeLoadedFailsEverything)
 {
     SearchPath search({LibDir("complete")});
     TUNZIP32Impl w("NOSUCH32.DLL", "UnZip");
-    EXPECT_FALSE(w.LibraryHandle.IsLoaded());
+    EXPECT_FALSE(w.IsLoaded());
     std::string text;
     w.GetVersion(text);
     EXPECT_EQ(text, "");
@@ -339,16 +339,16 @@ TEST(ArchiveWrapper, CommandLinesPerFamily)
         const char *prefix;
         std::string expected;
     } cases[] = {
-        {&TUNZIP32Impl::Create, "UNZIP32.DLL", "UnZip", " -x -j \"" + A + "\" \"" + D + "\" \"" + E + "\""},
-        {&TCAB32Impl::Create, "CAB32.DLL", "Cab", " -x -j \"" + A + "\" \"" + D + "\" \"" + E + "\""},
-        {&TUNLHA32Impl::Create, "UNLHA32.DLL", "Unlha", " e \"" + A + "\" \"" + D + "\" \"" + E + "\""},
-        {&T7ZIPImpl::Create, "7-ZIP32.DLL", "SevenZip", " e \"" + A + "\" \"" + D + "\" \"" + E + "\""},
-        {&TYZ1Impl::Create, "YZ1.DLL", "Yz1", " x -x0 \"" + A + "\" \"" + D + "\" \"" + E + "\""},
-        {&TTAR32Impl::Create, "TAR32.DLL", "Tar", " -x --use-directory=0 \"" + A + "\" \"" + D + "\" \"" + E + "\""},
+        {&CreateArchiver<TUNZIP32Impl>, "UNZIP32.DLL", "UnZip", " -x -j \"" + A + "\" \"" + D + "\" \"" + E + "\""},
+        {&CreateArchiver<TCAB32Impl>, "CAB32.DLL", "Cab", " -x -j \"" + A + "\" \"" + D + "\" \"" + E + "\""},
+        {&CreateArchiver<TUNLHA32Impl>, "UNLHA32.DLL", "Unlha", " e \"" + A + "\" \"" + D + "\" \"" + E + "\""},
+        {&CreateArchiver<T7ZIPImpl>, "7-ZIP32.DLL", "SevenZip", " e \"" + A + "\" \"" + D + "\" \"" + E + "\""},
+        {&CreateArchiver<TYZ1Impl>, "YZ1.DLL", "Yz1", " x -x0 \"" + A + "\" \"" + D + "\" \"" + E + "\""},
+        {&CreateArchiver<TTAR32Impl>, "TAR32.DLL", "Tar", " -x --use-directory=0 \"" + A + "\" \"" + D + "\" \"" + E + "\""},
     };
     for (const Case &c : cases) {
         std::unique_ptr<TLxArchiveBase> w = c.cls(c.library, c.prefix);
-        ASSERT_TRUE(w->LibraryHandle.IsLoaded()) << c.library;
+        ASSERT_TRUE(w->IsLoaded()) << c.library;
         // The scripted command entry echoes its command line as its message.
         std::string message;
         EXPECT_TRUE(w->ExtractFile(nullptr, A, E, D, message)) << c.library;
@@ -358,16 +358,16 @@ TEST(ArchiveWrapper, CommandLinesPerFamily)
 
 TEST(ArchiveWrapper, FamiliesWithoutMemoryExtraction)
 {
-    SearchPath search({LibDir("complete")});
+    SearchPath search({LibDir("nomem")});
     struct Case {
         TLxArchiveClass cls;
         const char *library;
         const char *prefix;
         const char *message;
     } cases[] = {
-        {&TCAB32Impl::Create, "CAB32.DLL", "Cab", "CAB32.DLLではメモリー展開がサポートされていません"},
-        {&T7ZIPImpl::Create, "7-ZIP32.DLL", "SevenZip", "7-ZIP32.DLLではメモリー展開がサポートされていません"},
-        {&TYZ1Impl::Create, "YZ1.DLL", "Yz1", "YZ1.DLLではメモリー展開がサポートされていません"},
+        {&CreateArchiver<TCAB32Impl>, "CAB32.DLL", "Cab", "CAB32.DLLではメモリー展開がサポートされていません"},
+        {&CreateArchiver<T7ZIPImpl>, "7-ZIP32.DLL", "SevenZip", "7-ZIP32.DLLではメモリー展開がサポートされていません"},
+        {&CreateArchiver<TYZ1Impl>, "YZ1.DLL", "Yz1", "YZ1.DLLではメモリー展開がサポートされていません"},
     };
     TempDir dir;
     std::string path = dir.WriteScript("a.zip", TwoEntries());
@@ -375,8 +375,38 @@ TEST(ArchiveWrapper, FamiliesWithoutMemoryExtraction)
         std::unique_ptr<TLxArchiveBase> w = c.cls(c.library, c.prefix);
         std::string buffer(1000, '\0');
         uint32_t written = 0;
+        EXPECT_FALSE(w->SupportsMemoryExtraction());
         EXPECT_EQ(w->ExtractMem(nullptr, path, "docs/readme.txt", buffer, written), -1);
         EXPECT_EQ(tovik::platform::Cp932ToUtf8(buffer), c.message);
+        // The same refusal through the uninitialised form.
+        char raw[200];
+        EXPECT_EQ(w->ExtractMemTo(nullptr, path, "docs/readme.txt", raw, sizeof raw, written), -1);
+        EXPECT_EQ(tovik::platform::Cp932ToUtf8(raw), c.message);
+    }
+}
+
+// The same families over libraries that do extract into memory: asked, they answer yes, and
+// the entry comes back whole.
+TEST(ArchiveWrapper, FamiliesAskTheLibraryForMemoryExtraction)
+{
+    SearchPath search({LibDir("complete")});
+    TempDir dir;
+    std::vector<ScriptEntry> entries = TwoEntries();
+    std::string path = dir.WriteScript("a.zip", entries);
+    struct Family {
+        TLxArchiveClass cls;
+        const char *library, *prefix;
+    } families[] = {{&CreateArchiver<TCAB32Impl>, "CAB32.DLL", "Cab"},
+                    {&CreateArchiver<T7ZIPImpl>, "7-ZIP32.DLL", "SevenZip"},
+                    {&CreateArchiver<TYZ1Impl>, "YZ1.DLL", "Yz1"}};
+    for (const Family &f : families) {
+        std::unique_ptr<TLxArchiveBase> w = f.cls(f.library, f.prefix);
+        ASSERT_TRUE(w->IsLoaded());
+        EXPECT_TRUE(w->SupportsMemoryExtraction());
+        std::string buffer(1000, '\0');
+        uint32_t written = 0;
+        ASSERT_EQ(w->ExtractMem(nullptr, path, entries[0].name, buffer, written), 0) << w->LibraryName;
+        EXPECT_EQ(buffer.substr(0, written), entries[0].data) << w->LibraryName;
     }
 }
 

@@ -42,24 +42,24 @@ TEST(Registry, NineteenRowsInOrder)
         TLxArchiveClass cls;
     } rows[] = {
         {"UnAce32", "UNACEV2J.DLL", "UnAce", "ACE 形式書庫", 19, nullptr},
-        {"UnLha32", "UNLHA32.DLL", "Unlha", "lzh 形式書庫", 1, &TUNLHA32Impl::Create},
-        {"UnZip32", "UNZIP32.DLL", "UnZip", "ZIP 形式書庫", 2, &TUNZIP32Impl::Create},
-        {"SevenZip32", "7-ZIP32.DLL", "SevenZip", "7z/Zip 形式書庫", 18, &T7ZIPImpl::Create},
-        {"Cab32", "CAB32.DLL", "Cab", "CAB 形式書庫", 5, &TCAB32Impl::Create},
-        {"LmZip32", "LMZIP32.DLL", "Unzip", "WinLM32 形式書庫", 3, &TZIP32JImpl::Create},
-        {"Bga32", "BGA32.DLL", "Bga", "GZA/BZA 形式書庫", 12, &TBGA32Impl::Create},
-        {"Jack32", "JACK32.DLL", "Jack", "分割ファイル 形式書庫", 20, &TJAC32Impl::Create},
-        {"Tar32", "TAR32.DLL", "Tar", "tar/tgz/taz/bz2 形式書庫", 7, &TTAR32Impl::Create},
-        {"UnArj32", "UNARJ32J.DLL", "Unarj", "ARJ  形式書庫", 6, &TUNARJ32Impl::Create},
-        {"UnRar32", "UNRAR32.DLL", "Rar", "RAR 形式書庫", 10, &TUNRAR32Impl::Create},
-        {"Ish32", "ISH32.DLL", "Ish", "ISH 形式書庫", 21, &TISH32Impl::Create},
-        {"UnGca32", "UNGCA32.DLL", "UnGCA", "GCA 形式書庫", 16, &TGCA32Impl::Create},
+        {"UnLha32", "UNLHA32.DLL", "Unlha", "lzh 形式書庫", 1, &CreateArchiver<TUNLHA32Impl>},
+        {"UnZip32", "UNZIP32.DLL", "UnZip", "ZIP 形式書庫", 2, &CreateArchiver<TUNZIP32Impl>},
+        {"SevenZip32", "7-ZIP32.DLL", "SevenZip", "7z/Zip 形式書庫", 18, &CreateArchiver<T7ZIPImpl>},
+        {"Cab32", "CAB32.DLL", "Cab", "CAB 形式書庫", 5, &CreateArchiver<TCAB32Impl>},
+        {"LmZip32", "LMZIP32.DLL", "Unzip", "WinLM32 形式書庫", 3, &CreateArchiver<TZIP32JImpl>},
+        {"Bga32", "BGA32.DLL", "Bga", "GZA/BZA 形式書庫", 12, &CreateArchiver<TBGA32Impl>},
+        {"Jack32", "JACK32.DLL", "Jack", "分割ファイル 形式書庫", 20, &CreateArchiver<TJAC32Impl>},
+        {"Tar32", "TAR32.DLL", "Tar", "tar/tgz/taz/bz2 形式書庫", 7, &CreateArchiver<TTAR32Impl>},
+        {"UnArj32", "UNARJ32J.DLL", "Unarj", "ARJ  形式書庫", 6, &CreateArchiver<TUNARJ32Impl>},
+        {"UnRar32", "UNRAR32.DLL", "Rar", "RAR 形式書庫", 10, &CreateArchiver<TUNRAR32Impl>},
+        {"Ish32", "ISH32.DLL", "Ish", "ISH 形式書庫", 21, &CreateArchiver<TISH32Impl>},
+        {"UnGca32", "UNGCA32.DLL", "UnGCA", "GCA 形式書庫", 16, &CreateArchiver<TGCA32Impl>},
         {"UnRar", "UNRAR.DLL", "Rar", "RAR 形式書庫", 11, nullptr},
         {"UnAce", "UNACE.DLL", "Ace", "ACE 形式書庫", 19, nullptr},
-        {"Yz1", "YZ1.DLL", "Yz1", "YZ1 形式書庫", 13, &TYZ1Impl::Create},
-        {"Yyz32", "YZ2.DLL", "Yz2", "YZ2 形式書庫", 14, &TYZ2Impl::Create},
-        {"UnImp32", "UNIMP32.DLL", "Unimp", "IMP 形式書庫", 22, &TIMP32Impl::Create},
-        {"Zip32J", "ZIP32J.DLL", "Zip", "ZIP 形式書庫", 3, &TZIP32JImpl::Create},
+        {"Yz1", "YZ1.DLL", "Yz1", "YZ1 形式書庫", 13, &CreateArchiver<TYZ1Impl>},
+        {"Yyz32", "YZ2.DLL", "Yz2", "YZ2 形式書庫", 14, &CreateArchiver<TYZ2Impl>},
+        {"UnImp32", "UNIMP32.DLL", "Unimp", "IMP 形式書庫", 22, &CreateArchiver<TIMP32Impl>},
+        {"Zip32J", "ZIP32J.DLL", "Zip", "ZIP 形式書庫", 3, &CreateArchiver<TZIP32JImpl>},
     };
     for (int i = 0; i < 19; ++i) {
         const TArcInfoItem *item = list.Items(i);
@@ -81,7 +81,7 @@ TEST(Registry, NineteenRowsInOrder)
     EXPECT_EQ(list.CurrentItem(), nullptr);
     EXPECT_EQ(list.CurrentClass(), nullptr);
     // Only the low 7 bits of a family code count.
-    EXPECT_EQ(ImplClassOfTypeCode(0x80 | 7), &TTAR32Impl::Create);
+    EXPECT_EQ(ImplClassOfTypeCode(0x80 | 7), &CreateArchiver<TTAR32Impl>);
 }
 
 TEST(Registry, ProbeAllFindsInstalledLibrariesButNeverRowsWithoutAWrapper)
@@ -162,7 +162,7 @@ TEST(Registry, ChoiceByExtension)
     }
     list.SelectForFile("a.tgz", true);
     EXPECT_EQ(list.CurrentItem(), list.Items(8));
-    EXPECT_EQ(list.CurrentClass(), &TTAR32Impl::Create);
+    EXPECT_EQ(list.CurrentClass(), &CreateArchiver<TTAR32Impl>);
 }
 
 TEST(Registry, ProbingForOneFileLoadsOnlyTheRowsItsExtensionCanChoose)

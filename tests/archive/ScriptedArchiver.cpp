@@ -17,6 +17,7 @@
 //   TESTLIB_MINIMAL   no GetCRC, GetAttribute, GetVersion, no 64-bit sizes
 //   TESTLIB_BADNAME   GetFileName always fails
 //   TESTLIB_FAULTY    FindNext and ExtractMem dereference a null pointer
+//   TESTLIB_NOMEM     no ExtractMem
 //   TESTLIB_BUSY      GetRunning always reports busy
 // GetVersion answers 157, or $TOVIK_TESTLIB_VERSION ("fault" makes it fault). The command
 // entry extracts nothing: it echoes its command line into the output buffer.
@@ -335,6 +336,7 @@ EXPORT LX_BOOL API(GetCompressedSizeEx)(LX_HARC handle, int64_t *size)
 #endif
 
 // Copies the data of the entry named in the command line ( "archive" "entry" ).
+#if !defined(TESTLIB_NOMEM)
 EXPORT int32_t API(ExtractMem)(LX_HWND, const char *cmdLine, uint8_t *buffer, LX_DWORD size, void *, LX_WORD *,
                                LX_DWORD *written)
 {
@@ -357,3 +359,4 @@ EXPORT int32_t API(ExtractMem)(LX_HWND, const char *cmdLine, uint8_t *buffer, LX
     std::snprintf(reinterpret_cast<char *>(buffer), size, "no such entry");
     return -2;
 }
+#endif

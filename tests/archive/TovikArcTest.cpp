@@ -128,10 +128,11 @@ TEST(TovikArc, TreeShowsWhatTheViewerShows)
     ToolRun run = TovikArc(LibDir("complete"), "tree '" + path + "'");
     ASSERT_EQ(run.status, 0) << run.out;
     std::vector<std::string> lines = Lines(run.out);
-    ASSERT_EQ(lines.size(), 6u) << run.out;
+    ASSERT_EQ(lines.size(), 7u) << run.out;
     EXPECT_EQ(lines[1], "# 4 entries");
     EXPECT_EQ(lines[2], "F\ttop.txt\t         0\t         0\t  0.0%\t1899/12/30\t00:00\t----\t00\t");
     EXPECT_EQ(lines[3], "D\ta");
     EXPECT_EQ(lines[4], "D\ta/b");
     EXPECT_EQ(lines[5], "F\ta/b/c.txt\t 1,234,567\t         0\t 45.3%\t1899/12/30\t00:00\t---W\t00\t");
+    EXPECT_EQ(lines[6], "D\tdir");   // a directory record shows its (empty) folder
 }

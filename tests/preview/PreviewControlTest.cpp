@@ -280,7 +280,7 @@ TEST_F(PreviewWindowTest, LineNumbersToggleRebuildsWithoutTouchingTheSetting)
     EXPECT_TRUE(form.ActLinNo->isChecked());
     EXPECT_TRUE(form.TextSection->ShowRowNumbers());
     EXPECT_GT(form.LxTextPrev1->PageCount(), without);
-    EXPECT_FALSE(state.IniData().ReadBool(QStringLiteral("Preview"), QStringLiteral("UseRowNo")));
+    EXPECT_FALSE(state.IniData().ReadBool(SettingKeys::Preview::UseRowNo));
     form.ActLinNo->trigger();
     EXPECT_EQ(form.LxTextPrev1->PageCount(), without);
 }
@@ -398,6 +398,7 @@ namespace {
 
 TEST_F(PreviewWindowTest, WindowShowsToolbarLabelsAndThePage)
 {
+    WriteIni("[Preview]\nShowMarginMark=True\nShowPrintableRect=True\n");
     TAppGlobalState state;
     TFormPreview form;
     form.LoadText(QStringLiteral("文書/報告書.txt"), Lines(150));
@@ -412,9 +413,17 @@ TEST_F(PreviewWindowTest, WindowShowsToolbarLabelsAndThePage)
     const TLxRect sheet = form.LxTextPrev1->SheetRect();
     EXPECT_EQ(sheet.Top, 12);
     EXPECT_EQ(sheet.Height(), form.LxTextPrev1->viewport()->height() - 27);
+    EXPECT_TRUE(form.LxTextPrev1->ShowDefaultMargin());
+    EXPECT_TRUE(form.LxTextPrev1->ShowPrintableRect());
     form.ActOrigin->trigger();
     form.grab().save(QStringLiteral("preview-window-100.png"));
     EXPECT_EQ(form.LxTextPrev1->ViewWidth(), form.LxTextPrev1->FullPageWidth());
+    // The corner marks stand 1.5 mm outside the top-left margin corner, in grey.
+    const QImage shot = form.LxTextPrev1->viewport()->grab().toImage();
+    const TLxRect s100 = form.LxTextPrev1->SheetRect();
+    const QPoint corner = form.LxTextPrev1->DeviceToScreen({236, 236});
+    const int gap = form.LxTextPrev1->DeviceToScreen({17, 17}).y();
+    EXPECT_EQ(shot.pixelColor(s100.Left + corner.x(), s100.Top + corner.y() - gap - 3), QColor(128, 128, 128));
 }
 
 } // namespace

@@ -168,6 +168,43 @@ TEST_F(PreviewModelTest, BoxTextsAlignInsideTheirPadding)
     EXPECT_EQ(image.pixelColor(400, 340), QColor(Qt::yellow));
 }
 
+TEST_F(PreviewModelTest, PicturesStretchOrAlignWithTheirCornerColourTransparent)
+{
+    TLxPVDrawBand band(TLxPVFont{QFont(), Qt::black});
+    auto *item = static_cast<TLxPVImageItem *>(band.Items().Add(TLxPVDrawItems::ikImage));
+    QImage graphic(20, 10, QImage::Format_RGB32);
+    graphic.fill(Qt::white);              // the bottom-left colour: drawn transparent
+    graphic.setPixel(5, 5, qRgb(255, 0, 0));
+    item->Picture = graphic;
+    item->Left = 0;
+    item->Top = 0;
+    item->Right = 10;
+    item->Bottom = 10; // 118 x 118 pixels
+    QImage sheet(300, 300, QImage::Format_RGB32);
+    auto draw = [&] {
+        TLxPVPagePicture page(2481, 3507, 300, 300);
+        int height = 0;
+        {
+            QPainter canvas(&page);
+            height = item->Draw(canvas, TLxRect{100, 100, 400, 400});
+        }
+        sheet.fill(Qt::blue);
+        QPainter painter(&sheet);
+        PlayPage(painter, page, QRectF(0, 0, 2481, 3507));
+        return height;
+    };
+    EXPECT_EQ(draw(), 10);
+    EXPECT_EQ(item->DrawnRect, (TLxRect{100, 100, 218, 218}));
+    EXPECT_EQ(sheet.pixelColor(150, 180), QColor(Qt::blue)) << "white was made transparent";
+    EXPECT_EQ(sheet.pixelColor(100 + 5 * 118 / 20 + 2, 100 + 5 * 118 / 10 + 4), QColor(Qt::red));
+
+    item->Stretch = false;
+    item->Alignment = 8; // right, bottom
+    draw();
+    EXPECT_EQ(sheet.pixelColor(218 - 20 + 5, 218 - 10 + 5), QColor(Qt::red));
+    EXPECT_EQ(sheet.pixelColor(105, 105), QColor(Qt::blue));
+}
+
 TEST_F(PreviewModelTest, MacrosExpandOnlyInTheirExactForms)
 {
     PageNumber = 3;

@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QMainWindow>
 #include <QMenu>
+#include <QScreen>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -247,6 +248,30 @@ TEST_F(PlacementTest, HostilePlacementDoesNotLoseTheWindow)
     auto window = MakeWindow();
     EXPECT_EQ(window->size(), QSize(640, 468));
     EXPECT_NE(window->pos(), QPoint(90000, -90000));
+}
+
+TEST_F(PlacementTest, WindowIsPlacedOnlyWhereItsTitleBarCanBeReached)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    // Far above every screen: centred instead.
+    SetIni("[FormMain]\nState=0\nTop=-5000\nLeft=40\nHeight=300\nWidth=400\n");
+    {
+        auto window = MakeWindow();
+        EXPECT_EQ(window->size(), QSize(400, 300));
+        EXPECT_EQ(window->pos(), QPoint(screen.left() + (screen.width() - 400) / 2,
+                                        screen.top() + (screen.height() - 300) / 2));
+    }
+    // The title bar just above the top edge, or beyond the right edge: centred too.
+    for (const char *place : {"Top=-10\nLeft=40", "Top=50\nLeft=100000"}) {
+        SetIni(QByteArray("[FormMain]\nState=0\n") + place + "\nHeight=300\nWidth=400\n");
+        auto window = MakeWindow();
+        EXPECT_TRUE(screen.contains(QRect(window->pos(), QSize(400, 24)))) << place;
+    }
+    // Mostly off to the left, but with a grip of its title bar on the screen: kept there.
+    SetIni(QByteArray("[FormMain]\nState=0\nTop=30\nLeft=") + QByteArray::number(screen.left() - 300) +
+           "\nHeight=300\nWidth=400\n");
+    auto window = MakeWindow();
+    EXPECT_EQ(window->pos(), QPoint(screen.left() - 300, 30));
 }
 
 TEST_F(HistoryTest, ReadOnlyIniLoadsAndRefusesOnlyRealChanges)

@@ -218,6 +218,9 @@ TEST(ProfileValues, IntegersAndColours)
         {"2147483648", false, 0},  {"-2147483648", true, INT32_MIN},
         {"abc", false, 0},         {"1.5", false, 0},       {"", false, 0},
         {"99999999999999999999999", false, 0},
+        // A hand-edited hexadecimal pattern is the 32 bits it spells: all ones is -1.
+        {"$FFFFFFFF", true, -1},   {"0xFFFFFFFF", true, -1}, {"$80000000", true, INT32_MIN},
+        {"$100000000", false, 0},
     };
     for (const ValueCase &c : ints) {
         int32_t out = 0;

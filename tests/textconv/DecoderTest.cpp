@@ -391,3 +391,60 @@ TEST(Decoders, EveryUnitConvertsAsIconvDoes)
     }
     iconv_close(cd);
 }
+
+namespace {
+
+// Every cell of JIS X 0208 (rows 1 to 84 of 94 cells), each on a line of its own, through the EUC-JP and
+// ISO-2022-JP decoders: the Shift_JIS each gives reads, by iconv's CP932, as the same
+// character as iconv reads the cell in eucJP-ms (the mapping CP932 shares). Cells eucJP-ms
+// leaves unassigned are passed over. Compared as characters, since a few cells (the NEC
+// duplicates of row 13) have two Shift_JIS codes for one character.
+TEST(Decoders, EveryJisCellConvertsAsIconvDoes)
+{
+    auto convert = [](iconv_t cd, const std::string &in, std::string &out) {
+        char buf[16];
+        char *src = const_cast<char *>(in.data());
+        char *dst = buf;
+        size_t left = in.size();
+        size_t room = sizeof buf;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(cd, &src, &left, &dst, &room) == static_cast<size_t>(-1))
+            return false;
+        out.assign(buf, sizeof buf - room);
+        return true;
+    };
+    iconv_t fromEuc = iconv_open("UTF-8", "EUC-JP-MS");
+    iconv_t fromSjis = iconv_open("UTF-8", "CP932");
+    ASSERT_NE(fromEuc, reinterpret_cast<iconv_t>(-1));
+    ASSERT_NE(fromSjis, reinterpret_cast<iconv_t>(-1));
+    std::string euc, jis;
+    std::vector<std::string> expected;
+    std::vector<int> cells;
+    // Rows 85 to 94 are no part of JIS X 0208 (eucJP-ms puts user characters there).
+    for (int row = 1; row <= 84; ++row) {
+        for (int cell = 1; cell <= 94; ++cell) {
+            const std::string bytes{static_cast<char>(0xA0 + row), static_cast<char>(0xA0 + cell)};
+            std::string character;
+            if (!convert(fromEuc, bytes, character))
+                continue;
+            expected.push_back(character);
+            cells.push_back(row * 100 + cell);
+            euc += bytes + "\n";
+            jis += "\x1b$B" + std::string{static_cast<char>(0x20 + row), static_cast<char>(0x20 + cell)} + "\x1b(B\n";
+        }
+    }
+    ASSERT_GT(expected.size(), 6800u);
+    for (auto [code, bytes] : {std::pair{-932, euc}, std::pair{-933, jis}}) {
+        Lines lines = Decode(code, bytes);
+        ASSERT_GE(lines.size(), expected.size()) << code;
+        for (size_t i = 0; i < expected.size(); ++i) {
+            std::string got;
+            EXPECT_TRUE(convert(fromSjis, lines[i], got) && got == expected[i])
+                << "decoder " << code << ", row " << cells[i] / 100 << " cell " << cells[i] % 100;
+        }
+    }
+    iconv_close(fromEuc);
+    iconv_close(fromSjis);
+}
+
+} // namespace

@@ -5,6 +5,7 @@
 #include "Source/TextViewFrm.h"
 #include "Source/ArcFileListModel.h"
 #include "Source/ArcFolderTreeModel.h"
+#include "Source/LxPnGlobalProcs.h"
 #include "Source/LxPnViewer.h"
 #include "Source/ViewerFrm.h"
 #include "LxContextPopup.h"
@@ -15,6 +16,14 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QFrame>
+#include <QLabel>
+#include <QScrollBar>
 #include <QFile>
 #include <QHeaderView>
 #include <QMenu>
@@ -25,6 +34,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
 #include <QUrl>
@@ -416,9 +426,12 @@ TEST_F(ViewerTest, MemoryExtractionShowsTextOrSaysWhyNot)
     EXPECT_GT(Count(QStringLiteral("clk.wav")), clicks);
 }
 
-TEST_F(ViewerTest, MemoryExtractionOfLibraryWithoutItSaysSo)
+// The CAB and 7z libraries of the build extract into memory, so their texts read in the
+// viewer like any other (a library without it keeps its refusal: see the wrapper tests).
+TEST_F(ViewerTest, MemoryExtractionReadsCabAndSevenZipEntries)
 {
     REQUIRE_LIBRARY("cab32.so");
+    REQUIRE_LIBRARY("7-zip32.so");
     const QString src = tmp.filePath(QStringLiteral("cabsrc"));
     WriteFile(src + QStringLiteral("/hello.txt"), "hello\r\n");
     const QString cab = tmp.filePath(QStringLiteral("x.cab"));
@@ -427,13 +440,20 @@ TEST_F(ViewerTest, MemoryExtractionOfLibraryWithoutItSaysSo)
     gcab.start(QStringLiteral("gcab"), {QStringLiteral("-c"), cab, QStringLiteral("hello.txt")});
     ASSERT_TRUE(gcab.waitForFinished(30000));
     ASSERT_EQ(gcab.exitCode(), 0);
-    OpenWindow({cab});
-    TFormViewer *form = Form(0);
-    ASSERT_NE(form, nullptr);
-    SelectRow(form, RowOf(form, "hello.txt"));
-    form->Viewer->OpenInMemory();
-    EXPECT_EQ(messages, QStringList{QStringLiteral("メモリ展開ができませんでした\n\n内容の閲覧はできません\n\n"
-                                                   "CAB32.DLLではメモリー展開がサポートされていません")});
+    const QString sevenZip = tmp.filePath(QStringLiteral("x.7z"));
+    QProcess zz;
+    zz.setWorkingDirectory(src);
+    zz.start(QStringLiteral("7zz"), {QStringLiteral("a"), QStringLiteral("-bd"), sevenZip, QStringLiteral("hello.txt")});
+    ASSERT_TRUE(zz.waitForFinished(30000));
+    ASSERT_EQ(zz.exitCode(), 0);
+    OpenWindow({cab, sevenZip});
+    for (int tab : {0, 1}) {
+        TFormViewer *form = Form(tab);
+        ASSERT_NE(form, nullptr);
+        SelectRow(form, RowOf(form, "hello.txt"));
+        EXPECT_EQ(CloseNextModal([&] { form->Viewer->OpenInMemory(); }), QStringLiteral("テキストビューア [hello.txt]"));
+    }
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(ViewerTest, DiskExtractionAsksThenExtractsFlatIntoThePrivateFolder)
@@ -501,7 +521,7 @@ TEST_F(ViewerTest, NoWorkFolderSettingRefusesWithoutAsking)
 {
     REQUIRE_LIBRARY("unzip32.so");
     const QString archive = MakeSampleZip();
-    AppIniData()->Item(QStringLiteral("General"), QStringLiteral("WorkFolder"))->SetDefault(QString());
+    AppIniData()->Item(SettingKeys::General::WorkFolder)->SetDefault(QString());
     OpenWindow({archive});
     TFormViewer *form = Form(0);
     ASSERT_NE(form, nullptr);
@@ -584,6 +604,285 @@ TEST_F(ViewerTest, RootOfTreeOffersDesktopMenuForTheArchiveOnly)
     EXPECT_FALSE(before->isVisible());
 }
 
+TEST_F(ViewerTest, ToolkitDialogsSpeakJapanese)
+{
+    ASSERT_TRUE(InstallToolkitTranslations()) << "Qt's Japanese translations are not installed";
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("t"), QStringLiteral("?"), QMessageBox::Yes | QMessageBox::No);
+    EXPECT_TRUE(box.button(QMessageBox::Yes)->text().contains(QStringLiteral("はい"))) << box.button(QMessageBox::Yes)->text().toStdString();
+    EXPECT_TRUE(box.button(QMessageBox::No)->text().contains(QStringLiteral("いいえ")));
+
+    // The open dialog's own labels and buttons.
+    QFileDialog dialog(nullptr, QStringLiteral("t"), tmp.path());
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    QStringList english;
+    for (QLabel *label : dialog.findChildren<QLabel *>())
+        if (label->text() == QLatin1String("Look in:") || label->text() == QLatin1String("File &name:"))
+            english << label->text();
+    for (QAbstractButton *button : dialog.findChildren<QAbstractButton *>())
+        if (button->text() == QLatin1String("&Open") || button->text() == QLatin1String("Cancel"))
+            english << button->text();
+    EXPECT_TRUE(english.isEmpty()) << english.join(QLatin1Char(',')).toStdString();
+
+    // A text field's right-click menu.
+    QLineEdit field;
+    std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+    ASSERT_FALSE(menu->actions().isEmpty());
+    EXPECT_NE(menu->actions().first()->text(), QStringLiteral("&Undo"));
+}
+
+TEST_F(ViewerTest, DeepTreeIsReachableByKeyboardAndScrollsSideways)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    QString deep;
+    for (int level = 1; level <= 60; ++level)
+        deep += QStringLiteral("level%1/").arg(level, 2, 10, QLatin1Char('0'));
+    OpenWindow({MakeZip(QStringLiteral("deep.zip"), {{deep + QStringLiteral("bottom.txt"), "bottom"}})});
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    QTreeView *tree = form->TreeArcFile;
+    tree->setFocus();
+    ASSERT_EQ(form->CurrentFolderCaption(), QStringLiteral("deep.zip"));
+    // Down walks one level deeper each time (selecting opens the branch) and never jumps back.
+    for (int level = 1; level <= 60; ++level) {
+        QTest::keyClick(tree, Qt::Key_Down);
+        ASSERT_EQ(form->CurrentFolderCaption(), QStringLiteral("level%1").arg(level, 2, 10, QLatin1Char('0')));
+    }
+    EXPECT_EQ(form->ListModel->CellText(0, 0), "bottom.txt");
+    // The deepest rows lie beyond the tree's width: it scrolls sideways to the selected one,
+    // and a click reaches its neighbours.
+    QApplication::processEvents();
+    EXPECT_GT(tree->horizontalScrollBar()->maximum(), 0);
+    const QModelIndex bottom = tree->currentIndex();
+    EXPECT_TRUE(tree->viewport()->rect().contains(tree->visualRect(bottom).topLeft()));
+    const QModelIndex above = bottom.parent();
+    const QRect rect = tree->visualRect(above);
+    ASSERT_TRUE(tree->viewport()->rect().intersects(rect));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, rect.center());
+    EXPECT_EQ(form->CurrentFolderCaption(), QStringLiteral("level59"));
+    // Backspace goes up, one level at a time.
+    QTest::keyClick(tree, Qt::Key_Backspace);
+    EXPECT_EQ(form->CurrentFolderCaption(), QStringLiteral("level58"));
+}
+
+TEST_F(ViewerTest, EnterOpensAndBackspaceGoesUp)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    OpenWindow({MakeSampleZip()});
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    form->ListFileView->setFocus();
+    SelectRow(form, RowOf(form, "readme.txt"));
+    const QString title = CloseNextModal([&] { QTest::keyClick(form->ListFileView, Qt::Key_Return); });
+    EXPECT_EQ(title, QStringLiteral("テキストビューア [readme.txt]"));
+
+    SelectFolder(form, QStringLiteral("docs/sub"));
+    form->ListFileView->setFocus();
+    QTest::keyClick(form->ListFileView, Qt::Key_Backspace);
+    EXPECT_EQ(form->CurrentFolderCaption(), QStringLiteral("docs"));
+    // Enter on a folder row enters it.
+    SelectRow(form, RowOf(form, "sub"));
+    QTest::keyClick(form->ListFileView, Qt::Key_Enter, Qt::KeypadModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(form->CurrentFolderCaption(), QStringLiteral("sub"));
+    // In the icon view as well.
+    window->ActIconShow->trigger();
+    QTest::keyClick(form->IconFileView, Qt::Key_Backspace);
+    EXPECT_EQ(form->CurrentFolderCaption(), QStringLiteral("docs"));
+}
+
+TEST_F(ViewerTest, EmptyFolderShowsInTreeAndList)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    const QString src = tmp.filePath(QStringLiteral("src-empty"));
+    ASSERT_TRUE(QDir().mkpath(src + QStringLiteral("/nothing/inner")));
+    WriteFile(src + QStringLiteral("/a.txt"), "a");
+    const QString archive = tmp.filePath(QStringLiteral("empty.zip"));
+    QProcess zip;
+    zip.setWorkingDirectory(src);
+    zip.start(QStringLiteral("zip"), {QStringLiteral("-q"), QStringLiteral("-r"), archive, QStringLiteral(".")});
+    ASSERT_TRUE(zip.waitForFinished(30000));
+    OpenWindow({archive});
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    const int row = RowOf(form, "nothing");
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(form->ListModel->ImageIndex(row), 0);
+    for (int column = 1; column <= 3; ++column)
+        EXPECT_EQ(form->ListModel->CellText(row, column), "") << column;
+    SelectFolder(form, QStringLiteral("nothing/inner"));
+    EXPECT_EQ(form->CurrentFolderCaption(), QStringLiteral("inner"));
+    EXPECT_EQ(form->ListModel->rowCount(), 0);
+}
+
+TEST_F(ViewerTest, ColumnsCaptionsAndButtonsShowWhatTheyHold)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    // A long path with "&" in the name: the tab shows the name whole and the "&" as it is.
+    const QString folder = tmp.filePath(QStringLiteral("a-rather-long-folder-name-for-a-tab/") + QString(60, QLatin1Char('x')));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString archive = folder + QStringLiteral("/R&D-README-LONGNAME.zip");
+    ASSERT_TRUE(QFile::copy(MakeZip(QStringLiteral("names.zip"),
+                                    {{QStringLiteral("README-WITH-A-LONG-NAME.TXT"), QByteArray(300, 'x')}}),
+                            archive));
+    OpenWindow({archive});
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    QTabBar *bar = window->PageControl1->tabBar();
+    EXPECT_EQ(bar->tabText(0), QString(archive).replace(QStringLiteral("&"), QStringLiteral("&&")));
+    const QFontMetrics tabMetrics(bar->font());
+    EXPECT_GE(bar->tabRect(0).width(), 2 * tabMetrics.horizontalAdvance(QStringLiteral("/R&D-README-LONGNAME.zip")));
+    EXPECT_LE(bar->tabRect(0).width(), window->width());
+
+    // The rate column holds its widest text, "100.0%", without cutting it.
+    const int row = RowOf(form, "README-WITH-A-LONG-NAME.TXT");
+    ASSERT_GE(row, 0);
+    const int rateWidth = form->ListFileView->fontMetrics().horizontalAdvance(QStringLiteral("100.0%"));
+    EXPECT_GE(form->ListFileView->header()->sectionSize(3), rateWidth + 8);
+
+    // Icon view: the long name wraps under its picture onto more than one line.
+    window->ActIconShow->trigger();
+    QApplication::processEvents();
+    const QRect cell = form->IconFileView->visualRect(form->ListModel->index(row, 0));
+    const int line = form->IconFileView->fontMetrics().lineSpacing();
+    EXPECT_GE(cell.height(), 32 + 2 * line);
+    EXPECT_LE(cell.width(), form->IconFileView->gridSize().width());
+
+    // A disabled toolbar button is visibly fainter than the same button enabled.
+    auto *up = qobject_cast<QToolButton *>(window->LxPanelEX1->widgetForAction(window->ActUpper));
+    ASSERT_NE(up, nullptr);
+    auto ink = [](const QImage &picture) {
+        const QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+        qint64 sum = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                sum += qAlpha(image.pixel(x, y)) * (255 - qGray(image.pixel(x, y)));
+        return sum;
+    };
+    const QIcon icon = window->ActUpper->icon();
+    const qint64 enabled = ink(icon.pixmap(QSize(24, 24), QIcon::Normal).toImage());
+    const qint64 disabled = ink(icon.pixmap(QSize(24, 24), QIcon::Disabled).toImage());
+    EXPECT_FALSE(window->ActUpper->isEnabled());
+    EXPECT_LT(disabled * 2, enabled);
+}
+
+// A ZIP of count small stored entries, written with Python's zipfile (fast for many entries).
+QString MakeManyEntryZip(const QString &path, int count)
+{
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import sys, zipfile\n"
+                                 "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                 "    for i in range(int(sys.argv[2])):\n"
+                                 "        z.writestr('dir%03d/entry-with-a-long-name-%06d.txt' % (i % 500, i), b'x')\n"),
+                  path, QString::number(count)});
+    EXPECT_TRUE(python.waitForFinished(120000));
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    return path;
+}
+
+TEST_F(ViewerTest, LongListingShowsProgressAndCanBeCancelled)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    const QString archive = MakeManyEntryZip(tmp.filePath(QStringLiteral("many.zip")), 100000);
+    OpenWindow({});
+
+    // The window goes on answering while the archive is listed; after a moment the tab
+    // shows how many entries it has read, and the listing can be cancelled.
+    QString shown;
+    int ticks = 0;
+    QTimer watch;
+    watch.setInterval(50);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        ++ticks;
+        TFormViewer *form = window->PageControl1->count() ? Form(0) : nullptr;
+        if (form && shown.isEmpty() && form->NoticeBar->isVisible() && form->CancelButton->isVisible() &&
+            form->NoticeText->text().contains(QStringLiteral("件"))) {
+            shown = form->NoticeText->text();
+            QTest::keyClick(form, Qt::Key_Escape);
+        }
+    });
+    watch.start();
+    window->OpenFiles({archive});
+    watch.stop();
+    EXPECT_GT(ticks, 3);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("書庫を読んでいます…"))) << shown.toStdString();
+    // Cancelled, the tab is as after a failed open: the archive's name only, and why.
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->TreeModel->rowCount(form->TreeModel->index(0, 0)), 0);
+    EXPECT_EQ(form->CurrentFolderCaption(), QStringLiteral("many.zip"));
+    EXPECT_EQ(form->ListModel->rowCount(), 0);
+    EXPECT_TRUE(form->NoticeBar->isVisible());
+    EXPECT_EQ(form->NoticeText->text(), QStringLiteral("書庫を開けませんでした（読み込みを中止しました）"));
+    EXPECT_FALSE(form->CancelButton->isVisible());
+    EXPECT_TRUE(messages.isEmpty());
+
+    // Not cancelled, the same archive lists in full while the window keeps answering.
+    ticks = 0;
+    watch.start();
+    form->Viewer->Close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->PageControl1->count() == 0; }));
+    window->OpenFiles({archive});
+    watch.stop();
+    form = Form(0);
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->ArcData()->EntryCount, 100000);
+    EXPECT_EQ(form->TreeModel->rowCount(form->TreeModel->index(0, 0)), 500);
+    EXPECT_FALSE(form->NoticeBar->isVisible());
+    EXPECT_GT(ticks, 3);
+}
+
+TEST_F(ViewerTest, FailedOpensSayWhyInsideTheTab)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    const QString missing = tmp.filePath(QStringLiteral("gone.zip"));
+    const QString fake = tmp.filePath(QStringLiteral("notes.zip"));
+    WriteFile(fake, "this is plain text, not a zip archive\n");
+    OpenWindow({missing, fake});
+    ASSERT_EQ(window->PageControl1->count(), 2);
+    EXPECT_TRUE(messages.isEmpty());   // no message box: the tab says it
+    // (The first tab is behind the second: its strip is shown within it.)
+    EXPECT_TRUE(Form(0)->NoticeBar->isVisibleTo(Form(0)));
+    EXPECT_EQ(Form(0)->NoticeText->text(), QStringLiteral("書庫を開けませんでした（ファイルがありません）"));
+    EXPECT_TRUE(Form(1)->NoticeBar->isVisible());
+    EXPECT_EQ(Form(1)->NoticeText->text(), QStringLiteral("書庫を開けませんでした（どのライブラリでも読めませんでした）"));
+    EXPECT_EQ(Form(1)->CurrentFolderCaption(), QStringLiteral("notes.zip"));
+    // A tab that opened has nothing to say.
+    window->OpenFiles({MakeSampleZip()});
+    EXPECT_FALSE(Form(2)->NoticeBar->isVisible());
+}
+
+TEST_F(ViewerTest, EntryShownCutSaysSoInTheTextViewer)
+{
+    REQUIRE_LIBRARY("unzip32.so");
+    QByteArray big(1200000, 'a');
+    for (int i = 0; i < big.size(); i += 60)
+        big[i] = '\n';
+    OpenWindow({MakeZip(QStringLiteral("big.zip"), {{QStringLiteral("big.txt"), big}, {QStringLiteral("small.txt"), "s"}})});
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    QString note;
+    auto open = [&](const char *name) {
+        SelectRow(form, RowOf(form, name));
+        note = QStringLiteral("-");
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto *view = dynamic_cast<TFrmTextView *>(QApplication::activeModalWidget())) {
+                note = view->LxPanelNote->text();
+                view->reject();
+            }
+        });
+        poll.start();
+        form->Viewer->OpenInMemory();
+    };
+    open("big.txt");
+    EXPECT_EQ(note, QStringLiteral("先頭 1,000,000 バイトのみ表示"));
+    open("small.txt");
+    EXPECT_EQ(note, QString());
+}
+
 TEST_F(ViewerTest, ProgramEndRemovesOnlyItsOwnExtractionFolder)
 {
     const QString archive = MakeSampleZip();
@@ -614,6 +913,37 @@ TEST_F(ViewerTest, ProgramEndRemovesOnlyItsOwnExtractionFolder)
     run();
     EXPECT_TRUE(QFileInfo(dest).isSymLink());
     EXPECT_TRUE(QFileInfo::exists(target + QStringLiteral("/keep.txt")));
+}
+
+TEST_F(ViewerTest, ControlCharactersInNamesAreShownVisibly)
+{
+    REQUIRE_LIBRARY("tar32.so");
+    // Names no archiving tool refuses: a newline, a tab and an ESC, in a file and a folder.
+    const QString tar = tmp.filePath(QStringLiteral("controls.tar"));
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import io,sys,tarfile\n"
+                                 "t=tarfile.open(sys.argv[1],'w',format=tarfile.GNU_FORMAT)\n"
+                                 "for n in ['a\\nb.txt','tab\\there.txt','dir\\x1b[1m/esc.txt']:\n"
+                                 "  i=tarfile.TarInfo(n); i.size=2; t.addfile(i,io.BytesIO(b'hi'))\n"
+                                 "t.close()\n"),
+                  tar});
+    ASSERT_TRUE(python.waitForFinished(30000));
+    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    OpenWindow({tar});
+    TFormViewer *form = Form(0);
+    ASSERT_NE(form, nullptr);
+    QStringList shown;
+    for (int r = 0; r < form->ListModel->rowCount(); ++r)
+        shown << form->ListModel->data(form->ListModel->index(r, 0), Qt::DisplayRole).toString();
+    shown.sort();
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("a\u240Ab.txt"), QStringLiteral("dir\u241B[1m"),
+                                  QStringLiteral("tab\u2409here.txt")}));
+    const QAbstractItemModel *tree = form->TreeModel;
+    const QModelIndex root = tree->index(0, 0);
+    ASSERT_EQ(tree->rowCount(root), 1);
+    EXPECT_EQ(tree->index(0, 0, root).data().toString(), QStringLiteral("dir\u241B[1m"));
 }
 
 } // namespace

@@ -1,14 +1,17 @@
 // tovik-arc cat ARCHIVE ENTRY
 //
 // The entry's bytes on standard output, extracted into memory through the wrapper as the
-// viewer's text view does (the whole entry, not only its first 1,000,000 bytes). The 7z and
-// CAB wrappers offer no memory extraction; for them the entry is extracted into a private
-// temporary folder, copied out and removed.
+// viewer's text view does (the whole entry, not only its first 1,000,000 bytes). Memory is
+// never sized after what an archive declares beyond a fixed cap: a larger entry, one of
+// unknown size, one that turns out larger than listed, and any entry of a library without
+// memory extraction are extracted into a private temporary folder (refused when its declared
+// size exceeds the free space there) and streamed out in fixed-size blocks, then removed.
 #include "Commands.h"
 #include "EntryLookup.h"
 
 #include "archive/LxArcImpl.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <dirent.h>
@@ -24,6 +27,8 @@ namespace {
 // The first, listing-free attempt's buffer: 32 times the archive, within these bounds.
 constexpr uint64_t kFirstBufferMin = 4u << 20;
 constexpr uint64_t kFirstBufferMax = 256u << 20;
+// The largest entry extracted into memory once listed; larger ones go through a folder.
+constexpr int64_t kMemoryCap = 256 << 20;
 
 // Anonymous memory that is only backed where written, in large pages where the system offers
 // them: filling a megabyte then costs a few page faults instead of hundreds.
@@ -105,13 +110,15 @@ int CatCommand(const Arguments &args)
     TLxArcImpl impl;
     if (!ChooseLibrary(impl, path))
         return kExitFailure;
+    std::unique_ptr<TLxArchiveBase> wrapper = impl.Registry().CreateWrapper(impl.Registry().CurrentItem());
+    if (!wrapper)
+        return Fail(path + ": 書庫を開けません (the library cannot be loaded)");
+    const bool inMemory = wrapper->SupportsMemoryExtraction();
     // First without a listing: the library finds the entry as it reads the archive, into a
     // buffer sized after the archive (left uninitialised: only what is written is touched).
-    // An entry that fills it, a failure or a family without memory extraction go the
-    // listing's way below, with the entry's own size.
-    if (std::unique_ptr<TLxArchiveBase> first = impl.Registry().CreateWrapper(impl.Registry().CurrentItem());
-        first && dynamic_cast<T7ZIPImpl *>(first.get()) == nullptr &&
-        dynamic_cast<TCAB32Impl *>(first.get()) == nullptr && dynamic_cast<TYZ1Impl *>(first.get()) == nullptr) {
+    // An entry that fills it, a failure or a library without memory extraction go the
+    // listing's way below.
+    if (inMemory) {
         struct stat st{};
         if (stat(path.c_str(), &st) == 0) {
             uint64_t guess = static_cast<uint64_t>(st.st_size) * 32;
@@ -119,7 +126,7 @@ int CatCommand(const Arguments &args)
             MappedBuffer buffer(guess);
             uint32_t written = 0;
             if (buffer.data != nullptr &&
-                first->ExtractMemTo(nullptr, path, args[1], buffer.data, static_cast<uint32_t>(guess), written) == 0 &&
+                wrapper->ExtractMemTo(nullptr, path, args[1], buffer.data, static_cast<uint32_t>(guess), written) == 0 &&
                 written < guess) {
                 if (!WriteAll(STDOUT_FILENO, buffer.data, written))
                     return Fail("標準出力に書き込めません (cannot write to standard output)");
@@ -131,21 +138,30 @@ int CatCommand(const Arguments &args)
     if (!FindArchiveEntry(impl, path, args[1], entry, true))
         return kExitFailure;
     // A fresh wrapper for the extraction, as the viewer makes one.
-    std::unique_ptr<TLxArchiveBase> wrapper = impl.Registry().CreateWrapper(impl.Registry().CurrentItem());
+    wrapper = impl.Registry().CreateWrapper(impl.Registry().CurrentItem());
     if (!wrapper)
         return Fail(path + ": 書庫を開けません (the library cannot be loaded)");
-    if (dynamic_cast<T7ZIPImpl *>(wrapper.get()) != nullptr || dynamic_cast<TCAB32Impl *>(wrapper.get()) != nullptr)
-        return CatThroughFolder(*wrapper, path, entry);
-    if (entry.originalSize < 0 || entry.originalSize > static_cast<int64_t>(UINT32_MAX))
-        return Fail(path + ": 大きすぎるファイルです (the entry is too large for memory extraction)");
-    std::string buffer(static_cast<size_t>(entry.originalSize), '\0');
-    uint32_t written = 0;
-    int rc = buffer.empty() ? 0 : wrapper->ExtractMem(nullptr, path, entry.storedName, buffer, written);
-    if (rc != 0)
-        return Fail(path + ": " + ToUtf8(buffer.c_str()));
-    if (!WriteAll(STDOUT_FILENO, buffer.data(), written))
-        return Fail("標準出力に書き込めません (cannot write to standard output)");
-    return kExitOk;
+    if (inMemory && entry.originalSize >= 0 && entry.originalSize < kMemoryCap) {
+        // One byte more than listed: an entry that holds more than its listing shows itself
+        // here and goes the folder's way, which takes whatever it holds. Never less than a
+        // message needs.
+        const auto listed = static_cast<std::size_t>(entry.originalSize);
+        const std::size_t size = std::max<std::size_t>(listed + 1, LX_ARC_OUTPUT_SIZE);
+        MappedBuffer buffer(size);
+        if (buffer.data == nullptr)
+            return Fail(path + ": メモリが不足しています (out of memory)");
+        uint32_t written = 0;
+        if (wrapper->ExtractMemTo(nullptr, path, entry.storedName, buffer.data, static_cast<uint32_t>(size), written) != 0) {
+            buffer.data[size - 1] = '\0';
+            return Fail(path + ": " + ToUtf8(buffer.data));
+        }
+        if (written <= listed) {
+            if (!WriteAll(STDOUT_FILENO, buffer.data, written))
+                return Fail("標準出力に書き込めません (cannot write to standard output)");
+            return kExitOk;
+        }
+    }
+    return CatThroughFolder(*wrapper, path, entry);
 }
 
 } // namespace tovik::arc

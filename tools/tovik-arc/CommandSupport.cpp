@@ -3,6 +3,7 @@
 
 #include "archive/LxArcImpl.h"
 #include "platform/Cp932.h"
+#include "platform/VisibleText.h"
 
 #include <sys/stat.h>
 
@@ -10,7 +11,8 @@ namespace tovik::arc {
 
 int Fail(std::string_view message)
 {
-    std::fprintf(stderr, "tovik-arc: %.*s\n", static_cast<int>(message.size()), message.data());
+    const std::string text = tovik::platform::VisibleControls(message);
+    std::fprintf(stderr, "tovik-arc: %s\n", text.c_str());
     return kExitFailure;
 }
 
@@ -20,6 +22,11 @@ std::string ToUtf8(std::string_view cp932)
         if (static_cast<unsigned char>(c) >= 0x80)
             return tovik::platform::Cp932ToUtf8(cp932);
     return std::string(cp932);
+}
+
+std::string NameText(std::string_view cp932)
+{
+    return tovik::platform::VisibleControls(ToUtf8(cp932));
 }
 
 bool ChooseLibrary(TLxArcImpl &impl, const std::string &path)

@@ -40,13 +40,17 @@ int DecodeCommand(const Arguments &args);
 int CatCommand(const Arguments &args);
 int ExtractCommand(const Arguments &args);
 
-// Prints "tovik-arc: <message>" (UTF-8) on standard error and answers kExitFailure.
+// Prints "tovik-arc: <message>" (UTF-8, control characters made visible) on standard error
+// and answers kExitFailure.
 int Fail(std::string_view message);
 // Prints the usage line of a command on standard error and answers kExitUsage.
 int UsageError(const char *commandName);
 
 // CP932 text as UTF-8 for the terminal; plain ASCII passes without conversion.
 std::string ToUtf8(std::string_view cp932);
+// A stored name (CP932) as printed: UTF-8 with its control characters made visible, so that
+// a name can neither forge rows nor send sequences to the terminal.
+std::string NameText(std::string_view cp932);
 
 // Probes every library and chooses the one for path as the viewer does (by extension, by
 // content for ".EXE"). On failure prints the reason and answers false: the file is missing or

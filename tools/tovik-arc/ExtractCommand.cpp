@@ -27,7 +27,7 @@ int ExtractCommand(const Arguments &args)
         folder += '/';
     std::string message;
     if (!wrapper->ExtractFile(nullptr, path, entry.storedName, folder, message))
-        return Fail(path + ": " + ToUtf8(message.empty() ? std::string("展開できません") : message));
+        return Fail(path + ": " + (message.empty() ? std::string("展開できません") : ToUtf8(message)));
     return kExitOk;
 }
 

@@ -5,13 +5,23 @@
 //   stored path (UTF-8) TAB original size TAB compressed size TAB rate TAB date TAB time TAB
 //   attributes TAB CRC
 // The texts are the viewer's own (rate "45.3%", date "YYYY/MM/DD", time "HH:NN",
-// attributes "A--W", CRC in hexadecimal); sizes are plain numbers for scripts.
+// attributes "A--W", CRC in hexadecimal); sizes are plain numbers for scripts. A size the
+// archive does not tell is empty, and so is the rate made from it.
 #include "Commands.h"
 
 #include "Source/LxPnArcDataClasses.h"
 #include "archive/LxArcImpl.h"
 
 namespace tovik::arc {
+namespace {
+
+// A size as a plain number; an unknown one (negative) is empty.
+std::string SizeField(int64_t size)
+{
+    return size < 0 ? std::string() : std::to_string(size);
+}
+
+} // namespace
 
 int ListCommand(const Arguments &args)
 {
@@ -36,9 +46,10 @@ int ListCommand(const Arguments &args)
             wrapper->ReadEntryInfo(info);
             tovik::platform::FormatDate(info.DateTime, date);
             tovik::platform::FormatTime(info.DateTime, time);
-            out << ToUtf8(info.FileName) << '\t' << std::to_string(info.OriginalSize) << '\t'
-                << std::to_string(info.CompressedSize) << '\t' << RatioTextOf(info.Ratio) << '\t' << date << '\t'
-                << time << '\t' << AttrTextOf(info.Attribute) << '\t' << CRCTextOf(info.CRC) << '\n';
+            const bool known = info.OriginalSize >= 0 && info.CompressedSize >= 0;
+            out << NameText(info.FileName) << '\t' << SizeField(info.OriginalSize) << '\t'
+                << SizeField(info.CompressedSize) << '\t' << (known ? RatioTextOf(info.Ratio) : std::string()) << '\t'
+                << date << '\t' << time << '\t' << AttrTextOf(info.Attribute) << '\t' << CRCTextOf(info.CRC) << '\n';
         } while (wrapper->FindNext() == 0);
     }
     wrapper->CloseArchive();

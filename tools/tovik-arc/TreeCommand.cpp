@@ -21,14 +21,14 @@ void PrintFolder(Output &out, const TLxArcFolderData &data, const std::string &p
     for (int i = 0; i < data.Entries->Count(); ++i) {
         const TLxPackedItem *item = data.Entries->Items(i);
         EntryRowTexts(*item, texts);
-        out << "F\t" << prefix << ToUtf8(item->Name);
+        out << "F\t" << prefix << NameText(item->Name);
         for (const std::string &t : texts)
             out << '\t' << t;
         out << '\n';
     }
     for (int i = 0; i < data.Folders->Count(); ++i) {
         const TLxArcFolderItem *folder = data.Folders->Items(i);
-        std::string path = prefix + ToUtf8(folder->Name);
+        std::string path = prefix + NameText(folder->Name);
         out << "D\t" << path << '\n';
         PrintFolder(out, *folder->Data, path + "/", texts);
     }

@@ -4,7 +4,9 @@
 #include "platform/MessageLanguage.h"
 
 #include <cstring>
+#include <exception>
 #include <iterator>
+#include <new>
 
 namespace tovik::arc {
 namespace {
@@ -12,7 +14,12 @@ namespace {
 const Command kCommands[] = {
     {"list", "ARCHIVE", "lists the entries of an archive, one tab-separated row each", ListCommand},
     {"tree", "ARCHIVE", "shows the folder tree and list rows as the viewer builds them", TreeCommand},
-    {"cat", "ARCHIVE ENTRY", "writes an entry's bytes to standard output (memory extraction)", CatCommand},
+    {"cat", "ARCHIVE ENTRY",
+     "writes an entry's bytes to standard output (memory extraction). The library checks the\n"
+     "      entry's length and checksum, except where the format keeps none (tar, cpio, ar, .Z)\n"
+     "      or libarchive 3.6.2 checks none (RAR stored data); a .gz stream is checked against\n"
+     "      its trailer",
+     CatCommand},
     {"extract", "ARCHIVE ENTRY FOLDER", "extracts one entry, without its folders, into FOLDER", ExtractCommand},
     {"libs", "", "lists the known archiver libraries and where they are installed", LibsCommand},
     {"detect", "FILE", "names the character set of a text: code, name, line-end kind, certainty", DetectCommand},
@@ -89,8 +96,16 @@ int main(int argc, char **argv)
     }
     for (const Command &c : kCommands) {
         if (std::strcmp(c.name, name) == 0) {
-            Arguments args(argv + 2, argv + argc);
-            return c.run(args);
+            // No failure of a command ends the program unreported: memory running out is said
+            // like any other failure.
+            try {
+                Arguments args(argv + 2, argv + argc);
+                return c.run(args);
+            } catch (const std::bad_alloc &) {
+                return Fail("メモリが不足しています (out of memory)");
+            } catch (const std::exception &e) {
+                return Fail(e.what());
+            }
         }
     }
     std::fprintf(stderr, "tovik-arc: unknown command \"%s\"\n\n", name);

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Opens each page of the options dialog in the real program under Xvfb (with a window
+# manager, so the dialog is placed and focused as on a desktop), through the main window's
+# "オプション" menu, and saves a screenshot of each: build/screenshots/options-{0,1,2}.png.
+# Prints the files' paths. Uses a temporary ini file, so the user's settings are not touched.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build="${TOVIK_BUILD_DIR:-$here/build}"
+outdir="${TOVIK_SCREENSHOT_DIR:-$build/screenshots}"
+mkdir -p "$outdir"
+
+if [ -z "${TOVIK_SHOTS_INNER:-}" ]; then
+  export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+  chmod 0700 "$XDG_RUNTIME_DIR"
+  TOVIK_SHOTS_INNER=1 exec xvfb-run -a -s '-screen 0 1280x800x24' "$0" "$@"
+fi
+
+tmp=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$tmp"' EXIT
+export TOVIK_INI="$tmp/tovik.ini"
+printf '[General]\nFormPosLoad=False\nUseSound=True\nMsgSound=/usr/share/sounds/message.wav\n' >"$TOVIK_INI"
+openbox >/dev/null 2>&1 &
+sleep 1
+"$build/bin/tovik" &
+main=$(xdotool search --sync --onlyvisible --classname tovik | head -1)
+sleep 1.5
+
+titles=("一般オプション" "組込みエディタオプション" "プレビューオプション")
+for page in 0 1 2; do
+  xdotool windowactivate --sync "$main"
+  keys=(alt+o)
+  for ((i = 0; i < page; i++)); do keys+=(Down); done
+  keys+=(Return)
+  for k in "${keys[@]}"; do
+    xdotool key --clearmodifiers "$k"
+    sleep 0.3
+  done
+  dialog=$(xdotool search --sync --onlyvisible --name "${titles[$page]}" | head -1)
+  sleep 1
+  # The frame of the window manager is included: what the user sees.
+  frame=$dialog
+  # Up to the child of the root window: the window manager's frame around the dialog.
+  while :; do
+    parent=$(xwininfo -id "$frame" -tree | awk '/Parent window id:/ {print $4}')
+    root=$(xwininfo -id "$frame" -tree | awk '/Root window id:/ {print $4}')
+    [ "$parent" = "$root" ] && break
+    frame=$parent
+  done
+  info=$(xwininfo -id "$frame")
+  x=$(awk '/Absolute upper-left X/ {print $NF}' <<<"$info")
+  y=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$info")
+  w=$(awk '/Width:/ {print $NF}' <<<"$info")
+  h=$(awk '/Height:/ {print $NF}' <<<"$info")
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$outdir/options-$page.png"
+  echo "$outdir/options-$page.png"
+  xdotool key Escape
+  sleep 1
+done
