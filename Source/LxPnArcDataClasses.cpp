@@ -251,13 +251,22 @@ bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl, TLoadMo
     size_t slash = archivePath.rfind('/');
     Name = slash == std::string::npos ? archivePath : archivePath.substr(slash + 1);
     Path = archivePath;
-    if (!wrapper || !wrapper->OpenArchive(WindowHandle, archivePath))
+    if (!wrapper)
+        return false;
+    // A library that lists everything while it opens tells how far it got meanwhile.
+    if (Monitor)
+        wrapper->SetListProgress([Monitor](int32_t listed) {
+            Monitor->SetProgress(listed);
+            return !Monitor->Cancelled();
+        });
+    if (!wrapper->OpenArchive(WindowHandle, archivePath))
         return false;
 
     TLxArcFolderList *rootFolders = Data->Folders.get();
     TLxPackedList *rootEntries = Data->Entries.get();
     TIndivisualInfoEX info;
-    if (wrapper->FindFirst() == 0) {
+    int found = wrapper->FindFirst();
+    if (found == 0) {
         do {
             if (Monitor) {
                 if (Monitor->Cancelled())
@@ -302,8 +311,9 @@ bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl, TLoadMo
                 item->RatioText = RatioTextOf(info.Ratio);
             item->AttrText = AttrTextOf(info.Attribute);
             item->CRCText = CRCTextOf(info.CRC);
-        } while (wrapper->FindNext() == 0);
+        } while ((found = wrapper->FindNext()) == 0);
     }
+    ListingCut = found == LX_ARC_END_DAMAGED;
     wrapper->CloseArchive();
     if (Monitor && Monitor->Cancelled()) {
         Clear();

@@ -66,6 +66,13 @@ class ArchiveReader {
 public:
     virtual ~ArchiveReader() = default;
 
+    // Told every so often while open() lists how many entries it has listed; answering false
+    // stops the listing, and open() then fails (ReadError::Corrupt). May be empty.
+    std::function<bool(std::size_t listed)> onListed;
+    // Whether the last open() stopped listing at damage rather than at the archive's end: the
+    // entries before the damage are listed.
+    bool listingCut() const { return listingCut_; }
+
     // Opens and lists the archive at path (a file-system byte string). On success the
     // entries are available through entries(), in archive order. Listing happens here, once,
     // so that walking the entries later costs constant time per entry.
@@ -90,6 +97,16 @@ public:
         (void)path, (void)rank, (void)restart, (void)sink;
         return false;
     }
+
+protected:
+    // Readers call this after each entry they list, with the count so far; false when the
+    // listing is to stop.
+    bool listed(std::size_t count)
+    {
+        return !onListed || count % kListedEvery != 0 || onListed(count);
+    }
+    static constexpr std::size_t kListedEvery = 256;
+    bool listingCut_ = false;
 };
 
 // The fixed facts of one library.

@@ -447,6 +447,7 @@ ReadError LibarchiveReader::open(const std::string &path)
     entries_.clear();
     dataSource_.clear();
     special_.clear();
+    listingCut_ = false;
     ReadError error = ReadError::None;
     ArchivePtr a(startListing(error));
     if (a == nullptr)
@@ -468,6 +469,7 @@ ReadError LibarchiveReader::open(const std::string &path)
             // again and again, so it is never retried; what was listed so far stays listed.
             if (entries_.empty())
                 return ErrorOf(a.get());
+            listingCut_ = true;
             break;
         }
         if (entries_.empty()) {
@@ -496,6 +498,8 @@ ReadError LibarchiveReader::open(const std::string &path)
         }
         hasHardlinks = hasHardlinks || hardlink != nullptr;
         entries_.push_back(std::move(info));
+        if (!listed(entries_.size()))
+            return ReadError::Corrupt;
         if (raw)
             break;
     }
