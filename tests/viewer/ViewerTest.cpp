@@ -790,6 +790,7 @@ TEST_F(ViewerTest, LongListingShowsProgressAndCanBeCancelled)
     // The window goes on answering while the archive is listed; after a moment the tab
     // shows how many entries it has read, and the listing can be cancelled.
     QString shown;
+    QString captionWhileListing;
     int ticks = 0;
     QTimer watch;
     watch.setInterval(50);
@@ -801,6 +802,7 @@ TEST_F(ViewerTest, LongListingShowsProgressAndCanBeCancelled)
             form->NoticeText->text().contains(QStringLiteral("件")) &&
             !form->NoticeText->text().endsWith(QStringLiteral(" 0 件"))) {
             shown = form->NoticeText->text();
+            captionWhileListing = window->PageControl1->tabText(0);
             QTest::keyClick(form, Qt::Key_Escape);
         }
     });
@@ -809,6 +811,7 @@ TEST_F(ViewerTest, LongListingShowsProgressAndCanBeCancelled)
     watch.stop();
     EXPECT_GT(ticks, 3);
     EXPECT_TRUE(shown.startsWith(QStringLiteral("書庫を読んでいます…"))) << shown.toStdString();
+    EXPECT_EQ(captionWhileListing, archive);
     // Cancelled, the tab is as after a failed open: the archive's name only, and why.
     TFormViewer *form = Form(0);
     ASSERT_NE(form, nullptr);
