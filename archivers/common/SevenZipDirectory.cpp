@@ -57,6 +57,15 @@ struct Cursor {
     const uint8_t *p;
     const uint8_t *end;
     bool ok = true;
+    // Set with a count the header's bytes cannot bear: a lie, not a header this reader does
+    // not follow.
+    bool lying = false;
+
+    bool lie()
+    {
+        lying = true;
+        return false;
+    }
 
     uint64_t remaining() const { return static_cast<uint64_t>(end - p); }
     uint8_t byte()
@@ -129,7 +138,7 @@ struct StreamsInfo {
 bool ReadDigests(Cursor &c, uint64_t count, std::vector<bool> *defined, std::vector<uint32_t> *values)
 {
     if (count > c.remaining() * 8 + 8)
-        return false;
+        return c.lie();
     std::vector<bool> bits(count, true);
     if (c.byte() == 0) {
         uint8_t b = 0;
@@ -154,8 +163,10 @@ bool ReadPackInfo(Cursor &c, StreamsInfo &s)
     s.packPos = c.number();
     uint64_t count = c.number();
     // Each size takes a byte at least.
-    if (!c.ok || count > c.remaining())
+    if (!c.ok)
         return false;
+    if (count > c.remaining())
+        return c.lie();
     bool sized = false;
     for (uint64_t id = c.number(); c.ok && id != kEnd; id = c.number()) {
         if (id == kSize) {
@@ -252,7 +263,11 @@ bool ReadUnpackInfo(Cursor &c, StreamsInfo &s)
     uint64_t count = c.number();
     // A folder takes three bytes at least; folders kept elsewhere ("external") are never
     // written.
-    if (!c.ok || count > c.remaining() / 3 || count > kMaxFiles || c.byte() != 0)
+    if (!c.ok)
+        return false;
+    if (count > c.remaining() / 3 || count > kMaxFiles)
+        return c.lie();
+    if (c.byte() != 0)
         return false;
     // Grown as folders are read, so that a count the bytes do not bear reserves nothing.
     for (uint64_t i = 0; i < count; ++i) {
@@ -294,10 +309,15 @@ bool ReadSubStreamsInfo(Cursor &c, StreamsInfo &s)
         for (Folder &f : s.folders) {
             f.substreams = c.number();
             total += f.substreams;
-            if (!c.ok || f.substreams > kMaxFiles || total > kMaxFiles)
+            if (!c.ok)
                 return false;
+            if (f.substreams > kMaxFiles || total > kMaxFiles)
+                return c.lie();
         }
         id = c.number();
+        // Every file after a folder's first takes a size of a byte at least.
+        if (total > c.remaining() + s.folders.size())
+            return c.lie();
     }
     s.substreamSizes.clear();
     s.substreamSizes.reserve(std::min<uint64_t>(total, c.remaining() + s.folders.size()));
@@ -383,8 +403,11 @@ bool ReadStreamsInfo(Cursor &c, uint64_t fileData, StreamsInfo &s)
 bool ReadFilesInfo(Cursor &c, const StreamsInfo &s, std::vector<SevenZipFile> &files)
 {
     uint64_t count = c.number();
-    if (!c.ok || count > kMaxFiles)
+    if (!c.ok)
         return false;
+    // A file without data takes a bit in the empty-stream list; one with data is a substream.
+    if (count > kMaxFiles || (count > c.remaining() * 8 && count > s.substreamSizes.size()))
+        return c.lie();
     std::vector<bool> empty;
     for (uint64_t type = c.number(); c.ok && type != kEnd; type = c.number()) {
         uint64_t size = c.number();
@@ -558,7 +581,7 @@ bool FindStart(int fd, uint64_t start, uint64_t fileSize, uint64_t &found, uint8
     return false;
 }
 
-bool ReadDirectory(int fd, uint64_t start, std::vector<SevenZipFile> &files)
+bool ReadDirectory(int fd, uint64_t start, std::vector<SevenZipFile> &files, bool &lying)
 {
     struct stat st{};
     if (fstat(fd, &st) != 0 || st.st_size < 0)
@@ -587,25 +610,34 @@ bool ReadDirectory(int fd, uint64_t start, std::vector<SevenZipFile> &files)
     uint64_t id = c.number();
     std::vector<uint8_t> decoded;
     if (id == kEncodedHeader) {
-        if (!DecodeHeader(fd, dataStart, fileData, c, decoded))
+        const bool read = DecodeHeader(fd, dataStart, fileData, c, decoded);
+        lying = c.lying;
+        if (!read)
             return false;
         header.clear();
         header.shrink_to_fit();
         c = Cursor{decoded.data(), decoded.data() + decoded.size()};
         id = c.number();
     }
-    return id == kHeader && ReadPlainHeader(c, fileData, files);
+    const bool read = id == kHeader && ReadPlainHeader(c, fileData, files);
+    lying = lying || c.lying;
+    return read;
 }
 
 } // namespace
 
-bool ReadSevenZipDirectory(const std::string &path, uint64_t start, std::vector<SevenZipFile> &files)
+bool ReadSevenZipDirectory(const std::string &path, uint64_t start, std::vector<SevenZipFile> &files, bool *lying)
 {
     files.clear();
+    if (lying != nullptr)
+        *lying = false;
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    bool ok = ReadDirectory(fd, start, files);
+    bool lied = false;
+    bool ok = ReadDirectory(fd, start, files, lied);
+    if (lying != nullptr)
+        *lying = lied;
     ::close(fd);
     if (!ok)
         files.clear();

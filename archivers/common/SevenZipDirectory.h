@@ -30,8 +30,11 @@ struct SevenZipFile {
 // The archive's signature is looked for at start, and when start is 0 also behind a program
 // stub within the window libarchive searches. Answers false (files empty) when there is no
 // archive, the header is damaged, encrypted, packed by another method or does not hold
-// together.
-bool ReadSevenZipDirectory(const std::string &path, uint64_t start, std::vector<SevenZipFile> &files);
+// together. *lying (when given) tells whether it was refused for a count of records (files,
+// folders, streams) that the header's bytes cannot hold: libarchive reserves memory by such
+// counts before it finds out.
+bool ReadSevenZipDirectory(const std::string &path, uint64_t start, std::vector<SevenZipFile> &files,
+                           bool *lying = nullptr);
 
 } // namespace tovik::archivers
 

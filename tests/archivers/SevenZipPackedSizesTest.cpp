@@ -14,6 +14,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -56,6 +57,8 @@ def make(out, lie):
     h += b'\x0e' + num(len(bits)) + bits
     h += b'\x11' + num(len(text) + 1) + b'\x00' + text + b'\x00'
     h += b'\x00'
+    if 'header' in lie:   # a header given whole, as hexadecimal
+        h = bytes.fromhex(lie['header'])
     if 'pack' in lie:
         method, filt = {'lzma': (b'\x03\x01\x01', lzma.FILTER_LZMA1), 'lzma2': (b'\x21', lzma.FILTER_LZMA2)}[lie['pack']]
         props = lzma._encode_filter_properties({'id': filt, 'dict_size': 1 << 16})
@@ -293,6 +296,36 @@ TEST_F(SevenZipPackedSizesTest, LyingCountsAndSizesAreRefusedQuickly)
             for (const ListedEntry &e : *listed)
                 EXPECT_TRUE(e.compressedSize == -1 || e.compressedSize == 0) << e.name << " " << e.compressedSize;
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    }
+}
+
+// Counts that libarchive reserves memory by (files, substreams), in a plain and in a packed
+// header, far beyond what the header's bytes hold: the library refuses the file before
+// libarchive reads it, and neither memory nor time follows the count.
+TEST_F(SevenZipPackedSizesTest, HugeCountsAreRefusedBeforeLibarchiveReservesThem)
+{
+    // Files: 58 million declared, one name, an empty-stream list of one byte.
+    const std::string files = "0105e30e0180" "0e0180" "0f0180" "110d00" "65006d007000740079000000" "00" "00";
+    // Substreams: one folder of 11 bytes said to hold 99,999,999 files, no sizes for them.
+    const std::string substreams = "0104" "060001090b00" "070b0100010100" "0c0b00" "080de5ffe0f5" "00" "00" "00";
+    const std::vector<std::string> lies = {
+        R"({"header": ")" + files + R"("})", R"({"header": ")" + files + R"(", "pack": "lzma"})",
+        R"({"header": ")" + substreams + R"("})", R"({"header": ")" + substreams + R"(", "pack": "lzma2"})"};
+    Make(lies);
+    for (std::size_t v = 0; v < lies.size(); ++v) {
+        SCOPED_TRACE(lies[v]);
+        const std::string file = path(std::to_string(v) + ".7z");
+        std::vector<SevenZipFile> listed;
+        bool lying = false;
+        EXPECT_FALSE(ReadSevenZipDirectory(file, 0, listed, &lying));
+        EXPECT_TRUE(lying);
+        struct rusage before{}, after{};
+        getrusage(RUSAGE_SELF, &before);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(sevenZip_.list(file).has_value());
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+        getrusage(RUSAGE_SELF, &after);
+        EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 256 * 1024) << "kilobytes";
     }
 }
 
