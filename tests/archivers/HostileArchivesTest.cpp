@@ -389,6 +389,30 @@ TEST_F(HostileArchivesTest, EntriesEndingInZerosKeepTheirLength)
     }
 }
 
+// Found by the fuzzer: a cpio header whose name is said to take 2 GiB. libarchive asks for
+// that much room to read the name ahead; the listing must end with what came before it, in
+// a process that could not have the room if it tried.
+TEST_F(HostileArchivesTest, CpioNameOfTwoGigabytesTakesNoRoom)
+{
+    Python("def h(name, data, namesize=None):\n"
+           "    f = [0x569ebe, 0x81a4, 1000, 1000, 1, 0x4b1de474, len(data), 0, 0, 0, 0,\n"
+           "         len(name) + 1 if namesize is None else namesize, 0]\n"
+           "    b = b'070701' + b''.join(b'%08x' % v for v in f) + name + b'\\0'\n"
+           "    b += b'\\0' * (-len(b) % 4)\n"
+           "    return b + data + b'\\0' * (-len(data) % 4)\n"
+           "open('name.cpio', 'wb').write(h(b'foo', b'abcd') + h(b'bar', b'efgh', 0x8000003e) + bytes(64))\n");
+    std::string out;
+    ASSERT_EQ(RunTool("ulimit -v 1000000 && TOVIK_ARCHIVERS=" + ShellQuote(TOVIK_ARCHIVER_BUILD_DIR) + " " +
+                          ShellQuote(std::string(TOVIK_TEST_BIN_DIR) + "/tovik-arc") + " list " +
+                          ShellQuote(path("name.cpio")) + " 2>&1",
+                      &out),
+              0)
+        << out;
+    const std::vector<std::string> rows = ListRows("name.cpio");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(Fields(rows[0])[0], "foo");
+}
+
 TEST_F(HostileArchivesTest, UnknownSizesAreBlankAndRatesStayHonest)
 {
     Python("import os\n"
