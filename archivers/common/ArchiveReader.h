@@ -33,6 +33,9 @@ struct EntryInfo {
     // produces more than a known originalSize: more data means a damaged archive.
     uint64_t originalSize = 0;
     uint64_t compressedSize = 0;
+    // Where compressedSize packs more than this entry (the first entry of a solid block): the
+    // original size of all it packs, which the rate compares with. 0: the entry alone.
+    uint64_t packedOriginalSize = 0;
     uint32_t crc = 0;            // the format's checksum; 0 where it has none
     uint16_t dosDate = 0;        // MS-DOS date and time, local time
     uint16_t dosTime = 0;

@@ -491,7 +491,10 @@ LX_BOOL GetCompressedSizeEx(LX_HARC arc, int64_t *size)
 LX_WORD GetRatio(LX_HARC arc)
 {
     const EntryInfo *e = Current(arc);
-    return e != nullptr ? RatioOf(e->originalSize, e->compressedSize) : 0;
+    if (e == nullptr)
+        return 0;
+    // A solid block's packed size sits on its first entry: its rate is the block's.
+    return RatioOf(e->packedOriginalSize != 0 ? e->packedOriginalSize : e->originalSize, e->compressedSize);
 }
 
 LX_WORD GetDate(LX_HARC arc)

@@ -157,8 +157,10 @@ protected:
                 continue;
             }
             EXPECT_EQ(e.originalSize, static_cast<int64_t>(data.size())) << name;
-            // Solid blocks and compressed streams do not tell an entry's packed size: it is
-            // unknown (-1) and has no rate, rather than a share made up from the whole.
+            // Compressed streams and a solid block's later entries do not tell an entry's
+            // packed size: it is unknown (-1) and has no rate, rather than a share made up
+            // from the whole. (A solid block's rate, on its first entry, is the block's: here
+            // that entry, big.bin, is nearly all of its block.)
             if (e.compressedSize < 0)
                 EXPECT_EQ(e.ratio, 0) << name;
             else
