@@ -379,22 +379,9 @@ void AddDecodedLine(TEditStringList *lines, std::string_view line, bool last)
             lines->AddObject(line, nullptr);
         return;
     }
-    if (last) {
-        for (std::string_view piece : SplitTextLines(line))
-            lines->AddObject(piece, nullptr);
-        return;
-    }
-    // Followed by CR LF: every break inside starts one more line, an empty one included.
-    size_t start = 0;
-    for (size_t i = 0; i < line.size(); ++i) {
-        if (line[i] != '\r' && line[i] != '\n')
-            continue;
-        lines->AddObject(line.substr(start, i - start), nullptr);
-        if (line[i] == '\r' && i + 1 < line.size() && line[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    lines->AddObject(line.substr(start), nullptr);
+    // Followed by CR LF, every break inside starts one more line, an empty one included.
+    for (std::string_view piece : SplitTextLines(line, !last))
+        lines->AddObject(piece, nullptr);
 }
 
 // The line loop of the decoders with the rules inlined: the same steps as ReadLine and
@@ -569,12 +556,7 @@ void TLxDecorderBase::LoadFromBytes(std::string_view text, TEditStringList *line
 
 // ---------------------------------------------------------------------------------------------
 
-std::unique_ptr<TLxDecorderBase> TLxJPDecorder::Create(const std::string &fileName, bool bigEndian, bool hasBOM)
-{
-    return std::make_unique<TLxJPDecorder>(fileName, bigEndian, hasBOM);
-}
-
-void TLxJPDecorder::LoadFromFile(TEditStringList *lines)
+void TLxSourceDecorder::LoadFromFile(TEditStringList *lines)
 {
     bool ok = false;
     std::string data = ReadFileBytes(FileName, ok);
@@ -584,23 +566,56 @@ void TLxJPDecorder::LoadFromFile(TEditStringList *lines)
     LoadFromStream(stream, lines);
 }
 
-void TLxJPDecorder::LoadFromStream(std::istream &stream, TEditStringList *lines)
+void TLxSourceDecorder::LoadFromStream(std::istream &stream, TEditStringList *lines)
 {
     Rewind(stream);
     FBuffer = ReadWholeStream(stream);
     LoadFromBytes(FBuffer, lines);
 }
 
-void TLxJPDecorder::LoadFromBytes(std::string_view text, TEditStringList *lines)
+void TLxSourceDecorder::LoadFromBytes(std::string_view text, TEditStringList *lines)
 {
     SetSource(text);
     ReplaceLines(lines, FileName, CountLineBreaks(text.data(), text.size()), [&] { DecodeRest(lines); });
 }
 
-void TLxJPDecorder::SetSource(std::string_view text)
+void TLxSourceDecorder::SetSource(std::string_view text)
 {
     TextStart = LineStart = Current = reinterpret_cast<const uint8_t *>(text.data());
     TextEnd = TextStart + text.size();
+}
+
+void TLxSourceDecorder::ReadLine(std::string &line)
+{
+    line.clear();
+    Current = LineStart;
+    std::string ch;
+    for (;;) {
+        PeekDisplayChar(ch);
+        Next();
+        if (ch == "\r" || ch == "\n") {
+            if (ch == "\r") {
+                const uint8_t *save = Current;
+                PeekDisplayChar(ch);
+                if (ch == "\n")
+                    Next();
+                else
+                    Current = save;
+            }
+            break;
+        }
+        line += ch;
+        if (AtEnd())
+            break;
+    }
+    LineStart = Current;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+std::unique_ptr<TLxDecorderBase> TLxJPDecorder::Create(const std::string &fileName, bool bigEndian, bool hasBOM)
+{
+    return std::make_unique<TLxJPDecorder>(fileName, bigEndian, hasBOM);
 }
 
 void TLxJPDecorder::ReadChar(std::string &ch)
@@ -619,44 +634,6 @@ void TLxJPDecorder::PeekChar(std::string &ch)
 void TLxJPDecorder::Next() { SjisRule {{TextEnd}}.Next(Current); }
 
 bool TLxJPDecorder::AtEnd() { return ByteRule {TextEnd}.AtEnd(Current); }
-
-void TLxJPDecorder::ReadLine(std::string &line)
-{
-    line.clear();
-    Current = LineStart;
-    std::string ch;
-    for (;;) {
-        ReadChar(ch);
-        if (ch == "\r" || ch == "\n") {
-            if (ch == "\r") {
-                const uint8_t *save = Current;
-                PeekChar(ch);
-                if (ch == "\n")
-                    Next();
-                else
-                    Current = save;
-            }
-            break;
-        }
-        line += ch;
-        if (AtEnd())
-            break;
-    }
-    LineStart = Current;
-}
-
-std::string TLxJPDecorder::DecodeByLines()
-{
-    std::string out;
-    std::string line;
-    while (!AtEnd()) {
-        ReadLine(line);
-        if (!AtEnd())
-            line += "\r\n";
-        out += line;
-    }
-    return out;
-}
 
 void TLxJPDecorder::DecodeRest(TEditStringList *lines)
 {
@@ -693,7 +670,7 @@ std::unique_ptr<TLxDecorderBase> TLxJISDecorder::Create(const std::string &fileN
 
 void TLxJISDecorder::SetSource(std::string_view text)
 {
-    TLxJPDecorder::SetSource(text);
+    TLxSourceDecorder::SetSource(text);
     TwoByteMode = 0;
 }
 
@@ -741,7 +718,7 @@ std::unique_ptr<TLxDecorderBase> TLxUTF8Decorder::Create(const std::string &file
 
 void TLxUTF8Decorder::SetSource(std::string_view text)
 {
-    TLxJPDecorder::SetSource(text);
+    TLxSourceDecorder::SetSource(text);
     if (text.size() >= 2 && TextStart[0] == 0xEF && TextStart[1] == 0xBB)
         TextStart = LineStart = Current = TextStart + std::min<size_t>(3, text.size());
 }
@@ -761,34 +738,10 @@ void TLxUTF8Decorder::DecodeRest(TEditStringList *lines)
 
 // ---------------------------------------------------------------------------------------------
 
-void TLxUnicodeDecorder::LoadFromFile(TEditStringList *lines)
-{
-    bool ok = false;
-    std::string data = ReadFileBytes(FileName, ok);
-    if (!ok)
-        RaiseLoadError(FileName);
-    std::istringstream stream(std::move(data));
-    LoadFromStream(stream, lines);
-}
-
-void TLxUnicodeDecorder::LoadFromStream(std::istream &stream, TEditStringList *lines)
-{
-    Rewind(stream);
-    FBuffer = ReadWholeStream(stream);
-    LoadFromBytes(FBuffer, lines);
-}
-
-void TLxUnicodeDecorder::LoadFromBytes(std::string_view text, TEditStringList *lines)
-{
-    SetSource(text);
-    ReplaceLines(lines, FileName, CountLineBreaks(text.data(), text.size()), [&] { DecodeRest(lines); });
-}
-
 void TLxUnicodeDecorder::SetSource(std::string_view text)
 {
     // An odd last byte is no unit.
-    TextStart = LineStart = Current = reinterpret_cast<const uint8_t *>(text.data());
-    TextEnd = TextStart + (text.size() & ~size_t(1));
+    TLxSourceDecorder::SetSource(text.substr(0, text.size() & ~size_t(1)));
 }
 
 void TLxUnicodeDecorder::ReadChar(std::u16string &ch)
@@ -808,45 +761,14 @@ void TLxUnicodeDecorder::Next() { Utf16Rule {TextEnd, false}.Next(Current); }
 
 bool TLxUnicodeDecorder::AtEnd() { return Utf16Rule {TextEnd, false}.AtEnd(Current); }
 
-void TLxUnicodeDecorder::ReadLine(std::string &line)
+void TLxUnicodeDecorder::PeekDisplayChar(std::string &ch)
 {
-    line.clear();
-    Current = LineStart;
-    std::u16string ch;
-    for (;;) {
-        ReadChar(ch);
-        if (ch == u"\r" || ch == u"\n") {
-            if (ch == u"\r") {
-                const uint8_t *save = Current;
-                PeekChar(ch);
-                if (ch == u"\n")
-                    Next();
-                else
-                    Current = save;
-            }
-            break;
-        }
-        LineBuffer converted;
-        for (char16_t unit : ch)
-            AppendUnit(unit, converted);
-        line += converted.view();
-        if (AtEnd())
-            break;
-    }
-    LineStart = Current;
-}
-
-std::string TLxUnicodeDecorder::DecodeByLines()
-{
-    std::string out;
-    std::string line;
-    while (!AtEnd()) {
-        ReadLine(line);
-        if (!AtEnd())
-            line += "\r\n";
-        out += line;
-    }
-    return out;
+    std::u16string units;
+    PeekChar(units);
+    LineBuffer converted;
+    for (char16_t unit : units)
+        AppendUnit(unit, converted);
+    ch.assign(converted.view());
 }
 
 void TLxUnicodeDecorder::DecodeRest(TEditStringList *lines)

@@ -55,12 +55,13 @@ protected:
     void LoadLines(std::string_view text, TEditStringList *lines) const;
 };
 
-// The byte-oriented decoders. The text ends at its end or at a zero byte, whichever comes first;
-// no operation reads beyond the text or moves Current past its end.
-class TLxJPDecorder : public TLxDecorderBase {
+// What the byte and the 16-bit decoders share: the text being decoded, held in memory, the
+// positions in it, the loading and the reading of a line. A line is read character by character
+// through the decoder's PeekChar and Next; loading goes through DecodeRest, the decoder's faster
+// road to the same lines. No operation reads beyond the text or moves Current past its end.
+class TLxSourceDecorder : public TLxDecorderBase {
 public:
     using TLxDecorderBase::TLxDecorderBase;
-    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
 
     // Reads the file named by FileName and decodes it.
     void LoadFromFile(TEditStringList *lines) override;
@@ -69,34 +70,48 @@ public:
     void LoadFromStream(std::istream &stream, TEditStringList *lines) override;
     void LoadFromBytes(std::string_view text, TEditStringList *lines) override;
 
-    // PeekChar, then Next.
-    virtual void ReadChar(std::string &ch);
-    // The character at Current in CP932, empty at the end of the text. A character of several
-    // bytes leaves Current on its last byte, so that Next passes all of it.
-    virtual void PeekChar(std::string &ch);
-    // One byte on; stays at the end of the text.
-    virtual void Next();
-    virtual bool AtEnd();
+    // One character on; stays at the end of the text.
+    virtual void Next() = 0;
+    virtual bool AtEnd() = 0;
     // The line from LineStart to the next line end (CR, LF or CR LF), converted; LineStart then
     // points after the line end.
     virtual void ReadLine(std::string &line);
     // Points TextStart, LineStart and Current at text, which must outlive the decoding.
     virtual void SetSource(std::string_view text);
 
-    // Decodes the source set by SetSource, one ReadLine per line, into lines joined by CR LF
-    // (no CR LF after the last). LoadFromStream gives the same text by a faster road.
-    std::string DecodeByLines();
-
 protected:
-    // Decodes from LineStart to the end of the text and adds the lines, giving the lines
-    // DecodeByLines gives (split at CR, LF and CR LF).
-    virtual void DecodeRest(TEditStringList *lines);
+    // The character at Current in CP932, empty at the end of the text; moves Current as the
+    // decoder's PeekChar does.
+    virtual void PeekDisplayChar(std::string &ch) = 0;
+    // Decodes from LineStart to the end of the text and adds the lines: the lines ReadLine
+    // gives one by one (split at CR, LF and CR LF), a line end at the very end adding none.
+    virtual void DecodeRest(TEditStringList *lines) = 0;
 
     std::string FBuffer; // a stream's bytes while they are decoded
     const uint8_t *TextStart = nullptr;
     const uint8_t *TextEnd = nullptr;
     const uint8_t *LineStart = nullptr;
     const uint8_t *Current = nullptr;
+};
+
+// The byte-oriented decoders. The text ends at its end or at a zero byte, whichever comes first.
+class TLxJPDecorder : public TLxSourceDecorder {
+public:
+    using TLxSourceDecorder::TLxSourceDecorder;
+    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
+
+    // PeekChar, then Next.
+    virtual void ReadChar(std::string &ch);
+    // The character at Current in CP932, empty at the end of the text. A character of several
+    // bytes leaves Current on its last byte, so that Next passes all of it.
+    virtual void PeekChar(std::string &ch);
+    // One byte on; stays at the end of the text.
+    void Next() override;
+    bool AtEnd() override;
+
+protected:
+    void PeekDisplayChar(std::string &ch) override { PeekChar(ch); }
+    void DecodeRest(TEditStringList *lines) override;
 };
 
 class TLxEUCJPDecorder : public TLxJPDecorder {
@@ -147,32 +162,21 @@ protected:
 };
 
 // The 16-bit decoders: the same operations over 16-bit units read in little-endian order
-// (positions count bytes, two per unit). An odd last byte is ignored.
-class TLxUnicodeDecorder : public TLxDecorderBase {
+// (positions count bytes, two per unit); each unit is converted to CP932 on its own. An odd last
+// byte is ignored.
+class TLxUnicodeDecorder : public TLxSourceDecorder {
 public:
-    using TLxDecorderBase::TLxDecorderBase;
-
-    void LoadFromFile(TEditStringList *lines) override;
-    void LoadFromStream(std::istream &stream, TEditStringList *lines) override;
-    void LoadFromBytes(std::string_view text, TEditStringList *lines) override;
+    using TLxSourceDecorder::TLxSourceDecorder;
 
     virtual void ReadChar(std::u16string &ch);
     virtual void PeekChar(std::u16string &ch);
-    virtual void Next();
-    virtual bool AtEnd();
-    virtual void ReadLine(std::string &line);
-    virtual void SetSource(std::string_view text);
-
-    std::string DecodeByLines();
+    void Next() override;
+    bool AtEnd() override;
+    void SetSource(std::string_view text) override;
 
 protected:
-    virtual void DecodeRest(TEditStringList *lines);
-
-    std::string FBuffer;
-    const uint8_t *TextStart = nullptr;
-    const uint8_t *TextEnd = nullptr;
-    const uint8_t *LineStart = nullptr;
-    const uint8_t *Current = nullptr;
+    void PeekDisplayChar(std::string &ch) override;
+    void DecodeRest(TEditStringList *lines) override;
 };
 
 class TLxUTF16Decorder : public TLxUnicodeDecorder {

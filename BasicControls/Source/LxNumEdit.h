@@ -142,6 +142,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    // Sets a property's field; repaints when the value changed.
+    template <class T>
+    void Assign(T &field, T value);
     void Change();
     // Types the characters of text (after the input method's full-width forms are mapped).
     void TypeText(const QString &text);
