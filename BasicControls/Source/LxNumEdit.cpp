@@ -419,6 +419,18 @@ void TLxCustomNum::TypeText(const QString &text)
     update();
 }
 
+bool TLxCustomNum::DeleteSelection()
+{
+    if (!FSelected)
+        return false;
+    FSelected = false;
+    if (!FModel.IsZero()) {
+        FModel.Clear();
+        Change();
+    }
+    return true;
+}
+
 void TLxCustomNum::keyPressEvent(QKeyEvent *event)
 {
     if (FReadOnly) {
@@ -437,28 +449,15 @@ void TLxCustomNum::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Backspace:
         if (!plain)
             break;
-        if (FSelected) {
-            FSelected = false;
-            if (!FModel.IsZero()) {
-                FModel.Clear();
-                Change();
-            }
-        } else if (FModel.BackSpace()) {
+        if (!DeleteSelection() && FModel.BackSpace())
             Change();
-        }
         update();
         return;
     case Qt::Key_Delete:
         if (!plain)
             break;
-        if (FSelected) {
-            FSelected = false;
-            if (!FModel.IsZero()) {
-                FModel.Clear();
-                Change();
-            }
+        if (DeleteSelection())
             update();
-        }
         return;
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:

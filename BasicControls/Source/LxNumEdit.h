@@ -149,6 +149,9 @@ private:
     // Types the characters of text (after the input method's full-width forms are mapped).
     void TypeText(const QString &text);
     void ClearSelection();
+    // Empties the field when its whole text is selected (Change when it was not zero); false
+    // when nothing was selected.
+    bool DeleteSelection();
     void ClampToBounds();
     // The rectangle inside the border, and the caret's rectangle in it.
     QRect ClientRect() const;
