@@ -390,6 +390,8 @@ void AddDecodedLine(TEditStringList *lines, std::string_view line, bool last)
 template <class Rule>
 void RunLines(const Rule &rule, const uint8_t *&lineStart, const uint8_t *&current, TEditStringList *lines)
 {
+    if (!lineStart)
+        return; // no source set
     LineBuffer line;
     while (!rule.AtEnd(lineStart)) {
         line.clear();
@@ -426,6 +428,15 @@ void RunLines(const Rule &rule, const uint8_t *&lineStart, const uint8_t *&curre
         AddDecodedLine(lines, line.view(), rule.AtEnd(c));
     }
     current = lineStart;
+}
+
+// The character at current by rule, as PeekChar gives it.
+template <class Rule>
+void PeekInto(const Rule &rule, const uint8_t *&current, std::string &ch)
+{
+    LineBuffer out;
+    rule.Peek(current, out);
+    ch.assign(out.view());
 }
 
 // Lines in a text, counted generously so that the line store is sized once.
@@ -516,11 +527,6 @@ TLxDecorderBase::TLxDecorderBase(const std::string &fileName, bool bigEndian, bo
 }
 
 TLxDecorderBase::~TLxDecorderBase() = default;
-
-std::unique_ptr<TLxDecorderBase> TLxDecorderBase::Create(const std::string &fileName, bool bigEndian, bool hasBOM)
-{
-    return std::make_unique<TLxDecorderBase>(fileName, bigEndian, hasBOM);
-}
 
 void TLxDecorderBase::LoadLines(std::string_view text, TEditStringList *lines) const
 {
@@ -614,11 +620,6 @@ void TLxSourceDecorder::ReadLine(std::string &line)
 
 // ---------------------------------------------------------------------------------------------
 
-std::unique_ptr<TLxDecorderBase> TLxJPDecorder::Create(const std::string &fileName, bool bigEndian, bool hasBOM)
-{
-    return std::make_unique<TLxJPDecorder>(fileName, bigEndian, hasBOM);
-}
-
 void TLxJPDecorder::ReadChar(std::string &ch)
 {
     PeekChar(ch);
@@ -627,9 +628,7 @@ void TLxJPDecorder::ReadChar(std::string &ch)
 
 void TLxJPDecorder::PeekChar(std::string &ch)
 {
-    LineBuffer out;
-    SjisRule {{TextEnd}}.Peek(Current, out);
-    ch.assign(out.view());
+    PeekInto(SjisRule {{TextEnd}}, Current, ch);
 }
 
 void TLxJPDecorder::Next() { SjisRule {{TextEnd}}.Next(Current); }
@@ -638,36 +637,22 @@ bool TLxJPDecorder::AtEnd() { return ByteRule {TextEnd}.AtEnd(Current); }
 
 void TLxJPDecorder::DecodeRest(TEditStringList *lines)
 {
-    if (LineStart)
-        RunLines(SjisRule {{TextEnd}}, LineStart, Current, lines);
+    RunLines(SjisRule {{TextEnd}}, LineStart, Current, lines);
 }
 
 // ---------------------------------------------------------------------------------------------
 
-std::unique_ptr<TLxDecorderBase> TLxEUCJPDecorder::Create(const std::string &fileName, bool bigEndian, bool hasBOM)
-{
-    return std::make_unique<TLxEUCJPDecorder>(fileName, bigEndian, hasBOM);
-}
-
 void TLxEUCJPDecorder::PeekChar(std::string &ch)
 {
-    LineBuffer out;
-    EucRule {{TextEnd}}.Peek(Current, out);
-    ch.assign(out.view());
+    PeekInto(EucRule {{TextEnd}}, Current, ch);
 }
 
 void TLxEUCJPDecorder::DecodeRest(TEditStringList *lines)
 {
-    if (LineStart)
-        RunLines(EucRule {{TextEnd}}, LineStart, Current, lines);
+    RunLines(EucRule {{TextEnd}}, LineStart, Current, lines);
 }
 
 // ---------------------------------------------------------------------------------------------
-
-std::unique_ptr<TLxDecorderBase> TLxJISDecorder::Create(const std::string &fileName, bool bigEndian, bool hasBOM)
-{
-    return std::make_unique<TLxJISDecorder>(fileName, bigEndian, hasBOM);
-}
 
 void TLxJISDecorder::SetSource(std::string_view text)
 {
@@ -677,45 +662,29 @@ void TLxJISDecorder::SetSource(std::string_view text)
 
 void TLxJISDecorder::PeekChar(std::string &ch)
 {
-    LineBuffer out;
-    JisRule {{TextEnd}, TwoByteMode}.Peek(Current, out);
-    ch.assign(out.view());
+    PeekInto(JisRule {{TextEnd}, TwoByteMode}, Current, ch);
 }
 
 void TLxJISDecorder::DecodeRest(TEditStringList *lines)
 {
-    if (LineStart)
-        RunLines(JisRule {{TextEnd}, TwoByteMode}, LineStart, Current, lines);
+    RunLines(JisRule {{TextEnd}, TwoByteMode}, LineStart, Current, lines);
 }
 
 // ---------------------------------------------------------------------------------------------
 
-std::unique_ptr<TLxDecorderBase> TLxUTF5Decorder::Create(const std::string &fileName, bool bigEndian, bool hasBOM)
-{
-    return std::make_unique<TLxUTF5Decorder>(fileName, bigEndian, hasBOM);
-}
-
 void TLxUTF5Decorder::PeekChar(std::string &ch)
 {
-    LineBuffer out;
-    Utf5Rule {{TextEnd}}.Peek(Current, out);
-    ch.assign(out.view());
+    PeekInto(Utf5Rule {{TextEnd}}, Current, ch);
 }
 
 void TLxUTF5Decorder::Next() { Utf5Rule {{TextEnd}}.Next(Current); }
 
 void TLxUTF5Decorder::DecodeRest(TEditStringList *lines)
 {
-    if (LineStart)
-        RunLines(Utf5Rule {{TextEnd}}, LineStart, Current, lines);
+    RunLines(Utf5Rule {{TextEnd}}, LineStart, Current, lines);
 }
 
 // ---------------------------------------------------------------------------------------------
-
-std::unique_ptr<TLxDecorderBase> TLxUTF8Decorder::Create(const std::string &fileName, bool bigEndian, bool hasBOM)
-{
-    return std::make_unique<TLxUTF8Decorder>(fileName, bigEndian, hasBOM);
-}
 
 void TLxUTF8Decorder::SetSource(std::string_view text)
 {
@@ -726,15 +695,12 @@ void TLxUTF8Decorder::SetSource(std::string_view text)
 
 void TLxUTF8Decorder::PeekChar(std::string &ch)
 {
-    LineBuffer out;
-    Utf8Rule {{TextEnd}}.Peek(Current, out);
-    ch.assign(out.view());
+    PeekInto(Utf8Rule {{TextEnd}}, Current, ch);
 }
 
 void TLxUTF8Decorder::DecodeRest(TEditStringList *lines)
 {
-    if (LineStart)
-        RunLines(Utf8Rule {{TextEnd}}, LineStart, Current, lines);
+    RunLines(Utf8Rule {{TextEnd}}, LineStart, Current, lines);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -774,16 +740,10 @@ void TLxUnicodeDecorder::PeekDisplayChar(std::string &ch)
 
 void TLxUnicodeDecorder::DecodeRest(TEditStringList *lines)
 {
-    if (LineStart)
-        RunLines(Utf16Rule {TextEnd, false}, LineStart, Current, lines);
+    RunLines(Utf16Rule {TextEnd, false}, LineStart, Current, lines);
 }
 
 // ---------------------------------------------------------------------------------------------
-
-std::unique_ptr<TLxDecorderBase> TLxUTF16Decorder::Create(const std::string &fileName, bool bigEndian, bool hasBOM)
-{
-    return std::make_unique<TLxUTF16Decorder>(fileName, bigEndian, hasBOM);
-}
 
 void TLxUTF16Decorder::PeekChar(std::u16string &ch)
 {
@@ -804,8 +764,7 @@ void TLxUTF16Decorder::SetSource(std::string_view text)
 
 void TLxUTF16Decorder::DecodeRest(TEditStringList *lines)
 {
-    if (LineStart)
-        RunLines(Utf16Rule {TextEnd, BigEndian != 0}, LineStart, Current, lines);
+    RunLines(Utf16Rule {TextEnd, BigEndian != 0}, LineStart, Current, lines);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -37,7 +37,12 @@ public:
     TLxDecorderBase(const TLxDecorderBase &) = delete;
     TLxDecorderBase &operator=(const TLxDecorderBase &) = delete;
 
-    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
+    // A decoder of class T, this class unless named: what a character set row builds.
+    template <class T = TLxDecorderBase>
+    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM)
+    {
+        return std::make_unique<T>(fileName, bigEndian, hasBOM);
+    }
 
     // Clears lines; when FileName names an existing file, loads it.
     virtual void LoadFromFile(TEditStringList *lines);
@@ -98,7 +103,6 @@ protected:
 class TLxJPDecorder : public TLxSourceDecorder {
 public:
     using TLxSourceDecorder::TLxSourceDecorder;
-    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
 
     // PeekChar, then Next.
     virtual void ReadChar(std::string &ch);
@@ -117,7 +121,6 @@ protected:
 class TLxEUCJPDecorder : public TLxJPDecorder {
 public:
     using TLxJPDecorder::TLxJPDecorder;
-    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
     void PeekChar(std::string &ch) override;
 
 protected:
@@ -127,7 +130,6 @@ protected:
 class TLxJISDecorder : public TLxJPDecorder {
 public:
     using TLxJPDecorder::TLxJPDecorder;
-    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
     void PeekChar(std::string &ch) override;
     void SetSource(std::string_view text) override;
 
@@ -140,7 +142,6 @@ protected:
 class TLxUTF5Decorder : public TLxJPDecorder {
 public:
     using TLxJPDecorder::TLxJPDecorder;
-    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
     void PeekChar(std::string &ch) override;
     // On to the next lead digit ("G" or above) or the end.
     void Next() override;
@@ -152,7 +153,6 @@ protected:
 class TLxUTF8Decorder : public TLxJPDecorder {
 public:
     using TLxJPDecorder::TLxJPDecorder;
-    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
     void PeekChar(std::string &ch) override;
     // Skips the signature EF BB BF when the text starts EF BB.
     void SetSource(std::string_view text) override;
@@ -182,7 +182,6 @@ protected:
 class TLxUTF16Decorder : public TLxUnicodeDecorder {
 public:
     using TLxUnicodeDecorder::TLxUnicodeDecorder;
-    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
     // The unit at Current, its bytes swapped first for big-endian text.
     void PeekChar(std::u16string &ch) override;
     // Starts one unit in when HasBOM is set, without looking at that unit.
