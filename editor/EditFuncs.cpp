@@ -1,6 +1,7 @@
 #include "EditFuncs.h"
 
 #include "platform/Cp932.h"
+#include "platform/Cp932String.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -152,10 +153,8 @@ QString DisplayTextToQString(std::string_view cp932)
     out.reserve(static_cast<qsizetype>(cp932.size()));
     size_t start = 0;
     auto flush = [&](size_t end) {
-        if (end > start) {
-            const std::u16string u = tovik::platform::Cp932ToUtf16(cp932.substr(start, end - start));
-            out.append(QStringView(u.data(), static_cast<qsizetype>(u.size())));
-        }
+        if (end > start)
+            out.append(tovik::platform::Cp932ToQString(cp932.substr(start, end - start)));
     };
     for (size_t i = 0; i < cp932.size(); ++i) {
         const unsigned char b = static_cast<unsigned char>(cp932[i]);
@@ -409,8 +408,7 @@ void SetClipboardText(std::string_view cp932)
 {
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         return;
-    const std::string utf8 = tovik::platform::Cp932ToUtf8(cp932);
-    QGuiApplication::clipboard()->setText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    QGuiApplication::clipboard()->setText(tovik::platform::Cp932ToQString(cp932));
 }
 
 std::string GetClipboardText()
