@@ -603,9 +603,13 @@ bool ReadDirectory(int fd, uint64_t start, std::vector<SevenZipFile> &files, boo
     if (size > kMaxHeader || offset > fileData || size > fileData - offset)
         return false;
     std::vector<uint8_t> header(size);
-    if (pread(fd, header.data(), size, static_cast<off_t>(dataStart + offset)) != static_cast<ssize_t>(size) ||
-        crc32(0, header.data(), static_cast<uInt>(size)) != Read32(head + 28))
+    if (pread(fd, header.data(), size, static_cast<off_t>(dataStart + offset)) != static_cast<ssize_t>(size))
         return false;
+    // libarchive takes the counts of a header before it checks its sum.
+    if (crc32(0, header.data(), static_cast<uInt>(size)) != Read32(head + 28)) {
+        lying = true;
+        return false;
+    }
     Cursor c{header.data(), header.data() + size};
     uint64_t id = c.number();
     std::vector<uint8_t> decoded;

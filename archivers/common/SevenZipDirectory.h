@@ -31,8 +31,9 @@ struct SevenZipFile {
 // stub within the window libarchive searches. Answers false (files empty) when there is no
 // archive, the header is damaged, encrypted, packed by another method or does not hold
 // together. *lying (when given) tells whether it was refused for a count of records (files,
-// folders, streams) that the header's bytes cannot hold: libarchive reserves memory by such
-// counts before it finds out.
+// folders, streams) that the header's bytes cannot hold, or for a header whose checksum is
+// wrong behind a start header whose checksum holds: libarchive reserves memory by such counts
+// before it finds out.
 bool ReadSevenZipDirectory(const std::string &path, uint64_t start, std::vector<SevenZipFile> &files,
                            bool *lying = nullptr);
 
