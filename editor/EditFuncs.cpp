@@ -1,6 +1,5 @@
 #include "EditFuncs.h"
 
-#include "platform/Cp932.h"
 #include "platform/Cp932String.h"
 
 #include <QClipboard>
@@ -181,7 +180,7 @@ TEditTextMeasure::TEditTextMeasure(const QFont &font, QPaintDevice *device)
     const qreal half = FMetrics.horizontalAdvance(QStringLiteral("0000000000")) / 10;
     const qreal narrow = FMetrics.horizontalAdvance(QStringLiteral("iiiiiiiiii")) / 10;
     const qreal wide = FMetrics.horizontalAdvance(QStringLiteral("WWWWWWWWWW")) / 10;
-    const qreal kanji = FMetrics.horizontalAdvance(QString::fromUtf8("漢漢漢漢漢")) / 5;
+    const qreal kanji = FMetrics.horizontalAdvance(QStringLiteral("漢漢漢漢漢")) / 5;
     FColumnWidth = half > 0 ? half : 1;
     const qreal eps = 0.01;
     FFixedPitch = std::abs(narrow - half) < eps && std::abs(wide - half) < eps && std::abs(kanji - 2 * half) < eps;
@@ -418,7 +417,7 @@ std::string GetClipboardText()
     const QString text = QGuiApplication::clipboard()->text();
     if (text.isEmpty())
         return std::string();
-    return tovik::platform::Utf8ToCp932(text.toStdString());
+    return tovik::platform::QStringToCp932(text);
 }
 
 bool OpenWithShell(const QString &pathOrAddress)

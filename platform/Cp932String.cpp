@@ -14,4 +14,10 @@ QString Cp932ToQString(std::string_view cp932)
     return QString::fromStdU16String(Cp932ToUtf16(cp932));
 }
 
+std::string QStringToCp932(QStringView text)
+{
+    return Utf16ToCp932(std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()),
+                                            static_cast<size_t>(text.size())));
+}
+
 } // namespace tovik::platform
