@@ -603,10 +603,16 @@ TExtractResult RunExtractJob(TLxArcImpl &Impl, const TExtractRequest &Request, T
     }
     Progress->EntriesTotal = static_cast<int64_t>(positions.size());
     Progress->BytesTotal = totalBytes;
+    Progress->Listed = true;
     for (const Chosen &c : folderEntries)
         runner.MakeFolder(c);
 
     std::sort(positions.begin(), positions.end());
+    // A cancel while the archive was being listed ends the job before the first file.
+    if (Progress->Stopping()) {
+        result.Cancelled = true;
+        return result;
+    }
     int rc = positions.empty() ? 0 : wrapper->ExtractEach(positions, &JobRunner::Proc, &runner);
     if (rc < 0 && !result.Cancelled && !result.Aborted)
         result.Failures.push_back({Impl.FileName(), "書庫ライブラリが展開を続けられませんでした"});

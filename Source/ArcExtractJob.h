@@ -53,6 +53,8 @@ struct TExtractProgress {
     std::atomic<int64_t> BytesDone{0};
     std::atomic<int64_t> BytesTotal{0};
     std::atomic<bool> CancelRequested{false};
+    // The archive has been listed and the totals are known.
+    std::atomic<bool> Listed{false};
     // The task the job runs in, when it can be cancelled from outside as well (the program
     // closing); set before the job starts.
     const TLoadMonitor *Task = nullptr;

@@ -106,6 +106,18 @@ TFormExtractProgress::TFormExtractProgress(QWidget *parent, TExtractProgress &pr
 
 void TFormExtractProgress::Refresh()
 {
+    if (!FProgress.Listed.load()) {
+        // Some archives must be read through before the first file can be named.
+        LabelEntries->setText(QStringLiteral("書庫を読んでいます..."));
+        LabelBytes->setText(QString());
+        ProgressBar1->setRange(0, 0);
+        if (FProgress.CancelRequested.load()) {
+            ButtonCancel->setEnabled(false);
+            LabelEntries->setText(LabelEntries->text() + QStringLiteral("  (中止しています...)"));
+        }
+        return;
+    }
+    ProgressBar1->setRange(0, 1000);
     const int64_t entries = FProgress.EntriesDone.load(), entriesTotal = FProgress.EntriesTotal.load();
     const int64_t bytes = FProgress.BytesDone.load(), bytesTotal = FProgress.BytesTotal.load();
     LabelEntries->setText(QStringLiteral("ファイル: %1 / %2").arg(Grouped(entries), Grouped(entriesTotal)));

@@ -910,8 +910,10 @@ QStringList TFormViewer::ExtractForDrag()
 
 void TFormViewer::StartDragOut()
 {
+    // The tab may be closed while the extraction runs.
+    const QPointer<TFormViewer> self(this);
     const QStringList files = ExtractForDrag();
-    if (files.isEmpty())
+    if (files.isEmpty() || !self)
         return;
     auto *mime = new QMimeData;
     QList<QUrl> urls;

@@ -436,10 +436,17 @@ LX_HARC OpenArchive(const LibraryInfo &info, LX_HWND, const char *path, LX_DWORD
         return nullptr;
     try {
         auto arc = std::make_unique<OpenArc>();
-        arc->reader = info.createReader();
-        if (arc->reader == nullptr || arc->reader->open(path) != ReadError::None)
-            return nullptr;
-        Remember(path, arc->reader);
+        // An archive listed a moment ago and unchanged since (the viewer lists it, then
+        // extracts from it) is not read through once more.
+        struct stat st{};
+        if (stat(path, &st) == 0 && S_ISREG(st.st_mode))
+            arc->reader = Recall(path, st);
+        if (arc->reader == nullptr) {
+            arc->reader = info.createReader();
+            if (arc->reader == nullptr || arc->reader->open(path) != ReadError::None)
+                return nullptr;
+            Remember(path, arc->reader);
+        }
         for (std::size_t slot = 0; slot < kSlots; ++slot) {
             OpenArc *expected = nullptr;
             uintptr_t handle = (g_serial.fetch_add(1) << 8) | (slot + 1);

@@ -297,8 +297,9 @@ TEST_F(ExtractJobTest, EveryOverwriteAnswerDoesWhatItSays)
         EXPECT_EQ(l.asked.size(), 1u);
         for (const auto &[k, v] : Tree(dest)) {
             EXPECT_EQ(k.find(".part"), std::string::npos) << k;
-            if (k.back() != '/' && k != "docs/empty.txt")
+            if (k.back() != '/' && k != "docs/empty.txt") {
                 EXPECT_EQ(v.rfind("old", 0), 0u) << k;
+            }
         }
     }
 }
