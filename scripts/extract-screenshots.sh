@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Extracts a slow archive (bzip2) from the real program under Xvfb with a window manager and
-# saves what the user sees: the progress window (while the archive is read, then counting), then the overwrite question of a second run
-# into the same folder: build/screenshots/extract-{reading,progress,question}.png. Prints the files'
+# saves what the user sees: the progress window (as it comes up, then counting), then the overwrite question of a second run
+# into the same folder: build/screenshots/extract-{start,progress,question}.png. Prints the files'
 # paths. Uses a temporary ini file and folders, so the user's settings are not touched.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -76,9 +76,9 @@ sleep 2
 extract
 progress=$(xdotool search --sync --onlyvisible --name "展開中" | head -1)
 sleep 0.5
-shoot "$progress" "$outdir/extract-reading.png"
+shoot "$progress" "$outdir/extract-start.png"
 # Once the archive is read, the files and bytes are counted.
-sleep 8
+sleep 2
 shoot "$progress" "$outdir/extract-progress.png"
 while xdotool search --onlyvisible --name "展開中" >/dev/null 2>&1; do sleep 0.3; done
 sleep 0.5
