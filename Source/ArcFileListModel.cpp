@@ -1,6 +1,7 @@
 #include "Source/ArcFileListModel.h"
 
 #include "Source/LxPnGlobalProcs.h"
+#include "platform/Cp932.h"
 #include "platform/DosDateTime.h"
 #include "LxListViewSorter.h"
 
@@ -46,9 +47,76 @@ void TArcFileListModel::SetFolder(TLxArcFolderData *folder, TLxIConLib *iconLib,
     FImages = images;
     FFolderCount = folder ? folder->Folders->Count() : 0;
     const int total = folder ? FFolderCount + folder->Entries->Count() : 0;
-    FOrder.resize(total);
+    FAllOrder.resize(total);
     for (int i = 0; i < total; ++i)
-        FOrder[i] = i;
+        FAllOrder[i] = i;
+    Refilter();
+    endResetModel();
+}
+
+const std::string &TArcFileListModel::NameAt(int position) const
+{
+    return position < FFolderCount ? FFolder->Folders->Items(position)->Name
+                                   : FFolder->Entries->Items(position - FFolderCount)->Name;
+}
+
+namespace {
+
+// One character of CP932 text at s[i]: its length, and the ASCII letter folded to lower case.
+inline std::size_t CharLength(std::string_view s, std::size_t i)
+{
+    return tovik::platform::IsCp932LeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+}
+
+inline char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+} // namespace
+
+bool TArcFileListModel::NameMatches(std::string_view Name, std::string_view Needle)
+{
+    if (Needle.empty())
+        return true;
+    // Compared character by character from each character start, so that the second byte of
+    // a two-byte character never begins a match and is never folded.
+    for (std::size_t start = 0; start + Needle.size() <= Name.size(); start += CharLength(Name, start)) {
+        std::size_t i = start, j = 0;
+        while (j < Needle.size()) {
+            std::size_t len = CharLength(Name, i);
+            if (len == 1) {
+                if (FoldAscii(Name[i]) != FoldAscii(Needle[j]))
+                    break;
+            } else if (j + 1 >= Needle.size() || Name[i] != Needle[j] || Name[i + 1] != Needle[j + 1]) {
+                break;
+            }
+            i += len;
+            j += len;
+        }
+        if (j == Needle.size())
+            return true;
+    }
+    return false;
+}
+
+void TArcFileListModel::Refilter()
+{
+    if (FFilter.empty()) {
+        FOrder = FAllOrder;
+        return;
+    }
+    FOrder.clear();
+    for (int position : FAllOrder)
+        if (NameMatches(NameAt(position), FFilter))
+            FOrder.push_back(position);
+}
+
+void TArcFileListModel::SetFilter(const std::string &Needle)
+{
+    if (Needle == FFilter)
+        return;
+    beginResetModel();
+    FFilter = Needle;
+    if (FFolder)
+        Refilter();
     endResetModel();
 }
 
@@ -140,7 +208,7 @@ void TArcFileListModel::Sort(int column, int direction)
         beforeRows.push_back(FOrder[i.row()]);
 
     // The keys are made once: a comparison must not format texts.
-    const int total = static_cast<int>(FOrder.size());
+    const int total = static_cast<int>(FAllOrder.size());
     std::vector<std::string> ownKeys;
     std::vector<std::string_view> keys(total);
     if (column == 0) {
@@ -154,12 +222,13 @@ void TArcFileListModel::Sort(int column, int direction)
         for (int i = 0; i < total; ++i)
             keys[i] = ownKeys[i];
     }
-    std::stable_sort(FOrder.begin(), FOrder.end(), [&](int a, int b) {
+    std::stable_sort(FAllOrder.begin(), FAllOrder.end(), [&](int a, int b) {
         return direction * CompareTextAZ(keys[a], keys[b]) < 0;
     });
+    Refilter();
 
-    std::vector<int> rowOf(total);
-    for (int r = 0; r < total; ++r)
+    std::vector<int> rowOf(total, 0);
+    for (int r = 0; r < static_cast<int>(FOrder.size()); ++r)
         rowOf[FOrder[r]] = r;
     QModelIndexList after;
     after.reserve(before.size());

@@ -12,6 +12,7 @@
 #include <QList>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The rows of one folder: its sub-folders, then its entries, in the order the archive gave
@@ -41,6 +42,14 @@ public:
     // the caption column and the four columns after it (empty ones).
     std::string CellText(int row, int column) const;
 
+    // Narrows the rows to names containing Needle (CP932): ASCII letters of either case match,
+    // every other character only itself. Empty shows every row again. The order of the
+    // last Sort stays.
+    void SetFilter(const std::string &Needle);
+    const std::string &Filter() const { return FFilter; }
+    // Whether Name (CP932) contains Needle by SetFilter's rule.
+    static bool NameMatches(std::string_view Name, std::string_view Needle);
+
     // Re-orders the rows by column's texts; direction 1 ascending, -1 descending. Rows of
     // equal text keep their order.
     void Sort(int column, int direction);
@@ -51,7 +60,13 @@ private:
     const QList<QIcon> *FImages = nullptr;
     int FFolderCount = 0;
     // Row -> position in the folder: sub-folders first (0 .. FFolderCount-1), then entries.
+    // FOrder holds the rows shown (those the filter lets through), FAllOrder every row.
     std::vector<int> FOrder;
+    std::vector<int> FAllOrder;
+    std::string FFilter;
+    // The rows of FAllOrder that pass the filter.
+    void Refilter();
+    const std::string &NameAt(int position) const;
 };
 
 #endif

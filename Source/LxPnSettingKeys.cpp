@@ -19,9 +19,10 @@ namespace SettingKeys {
 
 std::span<const TSettingKey *const> All()
 {
-    static constexpr std::array<const TSettingKey *, 42> keys = {
+    static constexpr std::array<const TSettingKey *, 43> keys = {
         &General::IsUseDefaultFolder, &General::WorkFolder, &General::FormPosLoad, &General::UseMRU,
         &General::MRUMax, &General::UseSound, &General::MsgSound, &General::ClkSound,
+        &General::ExtractFolder,
 
         &Editor::FontName, &Editor::FontSize, &Editor::ShowLinNo, &Editor::LinNoWidth, &Editor::LinNoBGColor,
         &Editor::LinNoFRColor, &Editor::TextBGColor, &Editor::TextFRColor, &Editor::ShowCtrlCode,

@@ -81,6 +81,8 @@ inline constexpr TIntKey MRUMax = Int("General", "MRUMax", 10, 0, 99);
 inline constexpr TBoolKey UseSound = Bool("General", "UseSound", false);
 inline constexpr TTextKey MsgSound = Text("General", "MsgSound", "");
 inline constexpr TTextKey ClkSound = Text("General", "ClkSound", "");
+// The folder the last extraction went to.
+inline constexpr TTextKey ExtractFolder = Text("General", "ExtractFolder", "");
 } // namespace General
 
 namespace Editor {

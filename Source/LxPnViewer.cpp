@@ -26,6 +26,20 @@ bool TPnViewer::CanOpenOnDisk() { return Form && Form->SelectedEntry(); }
 bool TPnViewer::CanShowDetails() { return Form && Form->IsIconStyle(); }
 bool TPnViewer::CanShowIcons() { return Form && !Form->IsIconStyle(); }
 
+bool TPnViewer::CanExtractTo() { return Form && Form->CanExtractTo(); }
+
+void TPnViewer::ExtractTo()
+{
+    if (Form)
+        Form->ExtractTo();
+}
+
+void TPnViewer::FocusFilter()
+{
+    if (Form)
+        Form->FocusFilter();
+}
+
 void TPnViewer::GoUp()
 {
     if (Form)
@@ -156,7 +170,7 @@ void TPnViewerFactory::CloseAll()
 }
 
 std::shared_ptr<IPnViewer> TPnViewerFactory::CreateViewer(QTabWidget *pageControl, QAction *memoryAction,
-                                                          QAction *diskAction)
+                                                          QAction *diskAction, QAction *extractAction)
 {
     if (!pageControl)
         return nullptr;
@@ -168,7 +182,7 @@ std::shared_ptr<IPnViewer> TPnViewerFactory::CreateViewer(QTabWidget *pageContro
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(form);
-    form->BindPopup(memoryAction, diskAction);
+    form->BindPopup(memoryAction, diskAction, extractAction);
     form->show();
     form->InitTab();
     pageControl->setCurrentIndex(index);

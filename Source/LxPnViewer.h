@@ -39,6 +39,9 @@ public:
     void Close() override;
     void ShowDetails() override;
     void ShowIcons() override;
+    bool CanExtractTo() override;
+    void ExtractTo() override;
+    void FocusFilter() override;
 
     void Activate() override;
     QString GetFileName() override { return FileName; }
@@ -54,7 +57,7 @@ public:
 
     void CloseAll() override;
     std::shared_ptr<IPnViewer> CreateViewer(QTabWidget *pageControl, QAction *memoryAction,
-                                            QAction *diskAction) override;
+                                            QAction *diskAction, QAction *extractAction = nullptr) override;
     int Count() override { return static_cast<int>(FViewers.size()); }
     std::shared_ptr<IPnViewer> GetViewer(int index) override;
     void Remove(const IPnViewer *viewer) override;

@@ -219,6 +219,19 @@ void TFormMain::CreateActions()
     ActUnZipDisk->setIcon(ActionIcon("system-run", QStyle::SP_MediaPlay));
     ConnectTool(ActUnZipDisk, &IPnViewerTools::OpenOnDisk);
 
+    ActExtractTo = NewAction(this, "ActExtractTo", "File", QStringLiteral("展開先を指定して展開..."),
+                             QStringLiteral("選択したファイル (選択がなければ書庫全体) を指定したフォルダに展開します"));
+    ActExtractTo->setIcon(ActionIcon("document-save-as", QStyle::SP_DialogSaveButton));
+    ActExtractTo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    ConnectTool(ActExtractTo, &IPnViewerTools::ExtractTo);
+
+    // The list's filter field; Esc there clears it.
+    ActFilter = NewAction(this, "ActFilter", "Tools", QStringLiteral("絞り込み"), QString());
+    ActFilter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    ActFilter->setShortcutContext(Qt::WindowShortcut);
+    addAction(ActFilter);
+    ConnectTool(ActFilter, &IPnViewerTools::FocusFilter);
+
     ActArcInfoDisp = NewAction(this, "ActArcInfoDisp", "Option", QStringLiteral("アーカイバ情報"), QString());
     ActArcInfoDisp->setIcon(ActionIcon("dialog-information", QStyle::SP_MessageBoxInformation));
     QObject::connect(ActArcInfoDisp, &QAction::triggered, this, [this] {
@@ -250,6 +263,8 @@ void TFormMain::CreateMenus()
     MenuReopen = file->addMenu(QStringLiteral("開き直す"));
     MenuReopen->setObjectName(QStringLiteral("MenuReopen"));
     file->addSeparator();
+    file->addAction(ActExtractTo);
+    file->addSeparator();
     file->addAction(ActQuit);
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("表示"));
@@ -280,7 +295,7 @@ void TFormMain::CreateToolBar()
     LxPanelEX1->setToolButtonStyle(Qt::ToolButtonIconOnly);
     LxPanelEX1->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
-    for (QAction *action : {ActOpenArcFile, ActUpper, ActDitailShow, ActIconShow, ActUnZipMemory, ActUnZipDisk})
+    for (QAction *action : {ActOpenArcFile, ActUpper, ActDitailShow, ActIconShow, ActUnZipMemory, ActUnZipDisk, ActExtractTo})
         LxPanelEX1->addAction(action);
 
     LxGBCloseFile = new QToolButton(LxPanelEX1);
@@ -321,6 +336,8 @@ void TFormMain::UpdateActions()
     ActUnZipDisk->setEnabled(tools && tools->CanOpenOnDisk());
     ActDitailShow->setEnabled(tools && tools->CanShowDetails());
     ActIconShow->setEnabled(tools && tools->CanShowIcons());
+    ActExtractTo->setEnabled(tools && tools->CanExtractTo());
+    ActFilter->setEnabled(tools != nullptr);
     LxGBCloseFile->setEnabled(tools != nullptr);
 }
 
@@ -383,7 +400,7 @@ void TFormMain::DoOpenFile(const QString &Name)
             }
         }
     }
-    std::shared_ptr<IPnViewer> viewer = factory->CreateViewer(PageControl1, ActUnZipMemory, ActUnZipDisk);
+    std::shared_ptr<IPnViewer> viewer = factory->CreateViewer(PageControl1, ActUnZipMemory, ActUnZipDisk, ActExtractTo);
     if (!viewer)
         return;
     PlayUISound(0);

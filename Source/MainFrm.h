@@ -58,6 +58,8 @@ public:
     QAction *ActUnZipMemory = nullptr;
     QAction *ActUnZipDisk = nullptr;
     QAction *ActArcInfoDisp = nullptr;
+    QAction *ActExtractTo = nullptr;
+    QAction *ActFilter = nullptr;
     QAction *ActOptionApp = nullptr;
     QAction *ActOptionEdit = nullptr;
     QAction *ActPrevOpt = nullptr;

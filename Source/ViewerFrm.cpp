@@ -4,19 +4,32 @@
 #include "Source/ArcFolderTreeModel.h"
 #include "Source/LxPnGlobalDef.h"
 #include "Source/LxPnGlobalProcs.h"
+#include "Source/ExtractProgressFrm.h"
+#include "Source/LxPnSystem.h"
 #include "Source/LxPnGlobalState.h"
 #include "Source/LxPnViewer.h"
 #include "archive/LxArcImpl.h"
+#include "platform/Cp932.h"
 #include "platform/MessageBox.h"
+#include "platform/WorkFolder.h"
 #include "LxContextPopup.h"
 #include "LxListViewSorter.h"
 #include "LxTabAPPTabSheet.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QDrag>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QSignalBlocker>
+#include <QUrl>
 #include <QHeaderView>
 #include <QListView>
 #include <QMenu>
@@ -135,7 +148,7 @@ TFormViewer::TFormViewer(QWidget *parent)
     CreateTree();
     CreateList();
     Splitter1->addWidget(TreeArcFile);
-    Splitter1->addWidget(FListStack);
+    Splitter1->addWidget(FListPane);
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
     Splitter1->setSizes({252, 1000});
@@ -262,7 +275,19 @@ void TFormViewer::CreateTree()
 
 void TFormViewer::CreateList()
 {
-    FListStack = new QStackedWidget(Splitter1);
+    FListPane = new QWidget(Splitter1);
+    auto *paneLayout = new QVBoxLayout(FListPane);
+    paneLayout->setContentsMargins(0, 0, 0, 0);
+    paneLayout->setSpacing(2);
+    EditFilter = new QLineEdit(FListPane);
+    EditFilter->setObjectName(QStringLiteral("EditFilter"));
+    EditFilter->setPlaceholderText(QStringLiteral("絞り込み (Ctrl+F)"));
+    EditFilter->setClearButtonEnabled(true);
+    EditFilter->installEventFilter(this);
+    QObject::connect(EditFilter, &QLineEdit::textChanged, this, [this](const QString &text) { ApplyFilter(text); });
+    paneLayout->addWidget(EditFilter);
+    FListStack = new QStackedWidget(FListPane);
+    paneLayout->addWidget(FListStack, 1);
     ListModel = new TArcFileListModel(this);
     ListFileView = new QTreeView(FListStack);
     ListFileView->setObjectName(QStringLiteral("ListFileView"));
@@ -272,7 +297,7 @@ void TFormViewer::CreateList()
     ListFileView->setUniformRowHeights(true);
     ListFileView->setAllColumnsShowFocus(true);
     ListFileView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListFileView->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListFileView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListFileView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListFileView->setFrameShape(QFrame::NoFrame);
     ListFileView->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -305,7 +330,7 @@ void TFormViewer::CreateList()
     IconFileView->setUniformItemSizes(true);
     IconFileView->setWordWrap(true);
     IconFileView->setTextElideMode(Qt::ElideMiddle);
-    IconFileView->setSelectionMode(QAbstractItemView::SingleSelection);
+    IconFileView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     IconFileView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     IconFileView->setFrameShape(QFrame::NoFrame);
     IconFileView->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -356,13 +381,17 @@ void TFormViewer::NotifyStateChanged()
         Viewer->Factory->NotifyStateChanged();
 }
 
-void TFormViewer::BindPopup(QAction *memoryAction, QAction *diskAction)
+void TFormViewer::BindPopup(QAction *memoryAction, QAction *diskAction, QAction *extractAction)
 {
     PopupMenu1->clear();
     if (memoryAction)
         PopupMenu1->addAction(memoryAction);
     if (diskAction)
         PopupMenu1->addAction(diskAction);
+    if (extractAction) {
+        PopupMenu1->addSeparator();
+        PopupMenu1->addAction(extractAction);
+    }
 }
 
 void TFormViewer::InitTab()
@@ -469,6 +498,12 @@ void TFormViewer::BuildTree()
 
 void TFormViewer::FillList(TLxArcFolderData *folder)
 {
+    // Another folder shows all its rows: the filter is for the folder it was typed in.
+    if (EditFilter && !EditFilter->text().isEmpty() && ListModel->Folder() != folder) {
+        const QSignalBlocker blocker(EditFilter);
+        EditFilter->clear();
+        ListModel->SetFilter(std::string());
+    }
     ListModel->SetFolder(folder, &FIconLib, &ImageList2);
     ListFileView->header()->setSortIndicatorShown(false);
     NotifyStateChanged();
@@ -576,16 +611,19 @@ bool TFormViewer::ListKeyPress(QObject *watched, QKeyEvent *event)
 
 void TFormViewer::ListSelectionChanged()
 {
-    const int row = SelectedRow();
-    if (row >= 0 && ListModel->FolderAt(row))
-        ListFileViewChange(row);
+    // A folder row chosen alone enters the folder; with Ctrl or Shift it joins a selection
+    // (to be extracted) instead.
+    const QModelIndexList rows = ListFileView->selectionModel()->selectedRows();
+    const bool extending = QGuiApplication::keyboardModifiers() & (Qt::ControlModifier | Qt::ShiftModifier);
+    if (rows.size() == 1 && !extending && ListModel->FolderAt(rows.first().row()))
+        ListFileViewChange(rows.first().row());
     NotifyStateChanged();
 }
 
 int TFormViewer::SelectedRow() const
 {
     const QModelIndexList rows = ListFileView->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+    return rows.size() == 1 ? rows.first().row() : -1;
 }
 
 TLxPackedItem *TFormViewer::SelectedEntry() const { return ListModel->EntryAt(SelectedRow()); }
@@ -666,10 +704,37 @@ bool TFormViewer::eventFilter(QObject *watched, QEvent *event)
         if ((watched == ListFileView || watched == IconFileView || watched == TreeArcFile) &&
             ListKeyPress(watched, static_cast<QKeyEvent *>(event)))
             return true;
+        if (watched == EditFilter && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+            EditFilter->clear();
+            return true;
+        }
         break;
     case QEvent::MouseButtonPress:
-        if (watched == ListFileView->viewport() || watched == IconFileView->viewport())
+        if (watched == ListFileView->viewport() || watched == IconFileView->viewport()) {
             FPressedFolder = ListModel->Folder();
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            auto *view = watched == ListFileView->viewport() ? static_cast<QAbstractItemView *>(ListFileView)
+                                                             : static_cast<QAbstractItemView *>(IconFileView);
+            const QModelIndex at = view->indexAt(mouse->position().toPoint());
+            FDragArmed = mouse->button() == Qt::LeftButton && at.isValid() &&
+                         view->selectionModel()->isRowSelected(at.row(), QModelIndex()) &&
+                         !(mouse->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier));
+            FPressPos = mouse->position().toPoint();
+            // A press on a selection of several rows keeps it, so that all can be dragged.
+            FPressSwallowed = FDragArmed && view->selectionModel()->selectedRows().size() > 1;
+            if (FPressSwallowed)
+                return true;
+        }
+        break;
+    case QEvent::MouseMove:
+        if (FDragArmed && (watched == ListFileView->viewport() || watched == IconFileView->viewport())) {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            if ((mouse->position().toPoint() - FPressPos).manhattanLength() >= QApplication::startDragDistance()) {
+                FDragArmed = false;
+                StartDragOut();
+            }
+            return true;
+        }
         break;
     case QEvent::MouseButtonDblClick:
         // The first click on a folder row already entered that folder: the second click of
@@ -680,6 +745,18 @@ bool TFormViewer::eventFilter(QObject *watched, QEvent *event)
             return true;
         break;
     case QEvent::MouseButtonRelease:
+        FDragArmed = false;
+        if (FPressSwallowed && (watched == ListFileView->viewport() || watched == IconFileView->viewport())) {
+            // A click on a selected row without a drag: the row alone becomes the selection.
+            FPressSwallowed = false;
+            auto *view = watched == ListFileView->viewport() ? static_cast<QAbstractItemView *>(ListFileView)
+                                                             : static_cast<QAbstractItemView *>(IconFileView);
+            const QModelIndex at = view->indexAt(static_cast<QMouseEvent *>(event)->position().toPoint());
+            if (at.isValid())
+                view->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect |
+                                                                QItemSelectionModel::Rows);
+            return true;
+        }
         if (watched == TreeArcFile->viewport()) {
             auto *mouse = static_cast<QMouseEvent *>(event);
             TreeArcFileMouseUp(mouse->button(), mouse->position().toPoint());
@@ -696,4 +773,163 @@ void TFormViewer::hideEvent(QHideEvent *event)
     // A tab moved to the back is no longer the one the commands act on.
     FormControlsExit();
     QWidget::hideEvent(event);
+}
+
+void TFormViewer::ApplyFilter(const QString &text)
+{
+    bool lossy = false;
+    const QByteArray utf8 = text.toUtf8();
+    std::string needle = tovik::platform::Utf8ToCp932(std::string_view(utf8.constData(), utf8.size()), &lossy);
+    // A character CP932 cannot hold is in no name: nothing matches.
+    if (lossy)
+        needle = std::string(1, '\0');
+    ListModel->SetFilter(needle);
+    NotifyStateChanged();
+}
+
+void TFormViewer::FocusFilter()
+{
+    EditFilter->setFocus(Qt::ShortcutFocusReason);
+    EditFilter->selectAll();
+}
+
+namespace {
+
+// The stored folder path of a folder of the tree: its names from the root down, "/" after
+// each ("" for the root).
+std::string FolderStoredPath(const TLxArcFolderItem *folder)
+{
+    std::vector<const std::string *> names;
+    for (const TLxArcFolderItem *f = folder; f && !dynamic_cast<const TLxArcData *>(f);) {
+        names.push_back(&f->Name);
+        const TLxArcFolderData *data = f->Owner ? f->Owner->Owner : nullptr;
+        f = data ? data->Owner : nullptr;
+    }
+    std::string path;
+    for (auto it = names.rbegin(); it != names.rend(); ++it)
+        path.append(**it).push_back('/');
+    return path;
+}
+
+void CollectEntries(const TLxArcFolderData *data, std::vector<std::string> &out)
+{
+    if (!data)
+        return;
+    for (int i = 0; i < data->Entries->Count(); ++i)
+        out.push_back(data->Entries->Items(i)->Path);
+    for (int i = 0; i < data->Folders->Count(); ++i)
+        CollectEntries(data->Folders->Items(i)->Data.get(), out);
+}
+
+} // namespace
+
+std::string TFormViewer::CurrentFolderPath() const
+{
+    const TLxArcFolderData *folder = ListModel->Folder();
+    return folder ? FolderStoredPath(folder->Owner) : std::string();
+}
+
+std::vector<std::string> TFormViewer::SelectedEntryPaths() const
+{
+    std::vector<std::string> paths;
+    const QModelIndexList rows = ListFileView->selectionModel()->selectedRows();
+    for (const QModelIndex &row : rows) {
+        if (TLxPackedItem *entry = ListModel->EntryAt(row.row()))
+            paths.push_back(entry->Path);
+        else if (TLxArcFolderItem *folder = ListModel->FolderAt(row.row())) {
+            // The folder's own entry (an empty folder has nothing else) and all below it.
+            paths.push_back(FolderStoredPath(folder));
+            CollectEntries(folder->Data.get(), paths);
+        }
+    }
+    return paths;
+}
+
+bool TFormViewer::CanExtractTo() const { return FArcData && FArcImpl && FArcImpl->Registry().CurrentItem(); }
+
+void TFormViewer::ExtractTo()
+{
+    if (!CanExtractTo())
+        return;
+    QString start = AppIniData() ? AppIniData()->ReadString(SettingKeys::General::ExtractFolder) : QString();
+    if (start.isEmpty() || !QDir(start).exists())
+        start = QFileInfo(QString::fromUtf8(FArcData->Path)).absolutePath();
+    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("展開先フォルダの選択"), start);
+    if (folder.isEmpty())
+        return;
+    if (AppIniData()) {
+        AppIniData()->Write(SettingKeys::General::ExtractFolder, folder);
+        AppIniData()->SectionOf(SettingKeys::General::ExtractFolder)->Save();
+    }
+    const bool whole = ListFileView->selectionModel()->selectedRows().isEmpty();
+    ExtractInto(folder, whole);
+}
+
+TExtractResult TFormViewer::ExtractInto(const QString &Folder, bool WholeArchive)
+{
+    TExtractRequest request;
+    request.DestFolder = QFile::encodeName(Folder).toStdString();
+    if (!WholeArchive) {
+        request.Entries = SelectedEntryPaths();
+        if (request.Entries.empty())
+            return TExtractResult();
+    }
+    return RunExtractWithProgress(this, FArcData->Path, request);
+}
+
+QStringList TFormViewer::ExtractForDrag()
+{
+    QStringList made;
+    std::vector<std::string> entries = SelectedEntryPaths();
+    if (entries.empty() || !CanExtractTo())
+        return made;
+    // A fresh folder of our own below the private extraction folder: nothing else is in it,
+    // so everything in it afterwards is what the drag carries.
+    QString work = AppIniData() ? AppIniData()->ReadString(SettingKeys::General::WorkFolder) : QString();
+    if (work.isEmpty())
+        work = QDir::tempPath();
+    const QString privateFolder = QDir(work).filePath(QString::fromLatin1(tovik::platform::kExtractFolderName));
+    if (!tovik::platform::EnsurePrivateFolder(QFile::encodeName(privateFolder).toStdString())) {
+        ShowMessage(this, QStringLiteral("作業フォルダを使えません: %1").arg(privateFolder), tovik::platform::MessageKind::Error);
+        return made;
+    }
+    QString dragFolder;
+    for (int n = 0; n < 1000 && dragFolder.isEmpty(); ++n) {
+        const QString candidate = QDir(privateFolder).filePath(
+            QStringLiteral("drag-%1-%2").arg(QDateTime::currentMSecsSinceEpoch()).arg(n));
+        if (QDir().mkdir(candidate))
+            dragFolder = candidate;
+    }
+    if (dragFolder.isEmpty())
+        return made;
+    TExtractRequest request;
+    request.DestFolder = QFile::encodeName(dragFolder).toStdString();
+    request.Entries = std::move(entries);
+    request.StripPrefix = CurrentFolderPath();
+    TExtractResult result = RunExtractWithProgress(this, FArcData->Path, request);
+    if (result.Cancelled || result.Aborted || !result.Opened)
+        return made;
+    const QDir dir(dragFolder);
+    for (const QString &name : dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
+        made << dir.filePath(name);
+    return made;
+}
+
+void TFormViewer::StartDragOut()
+{
+    // The tab may be closed while the extraction runs.
+    const QPointer<TFormViewer> self(this);
+    const QStringList files = ExtractForDrag();
+    if (files.isEmpty() || !self)
+        return;
+    auto *mime = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString &f : files)
+        urls << QUrl::fromLocalFile(f);
+    mime->setUrls(urls);
+    auto *drag = new QDrag(this);
+    drag->setMimeData(mime);
+    // Moving takes the files out of the private folder into place; a copy leaves them there
+    // until the work folder is cleared at the end.
+    drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
 }

@@ -7,14 +7,18 @@
 #define TOVIK_VIEWERFRM_H
 
 #include "Source/ArchiveTask.h"
+#include "Source/ArcExtractJob.h"
 #include "Source/LxIConLib.h"
 #include "Source/LxPnArcDataClasses.h"
 
 #include <QIcon>
 #include <QList>
+#include <QPoint>
 #include <QWidget>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class QAction;
 class QPushButton;
@@ -22,6 +26,7 @@ class QShortcut;
 class QFrame;
 class QLabel;
 class QKeyEvent;
+class QLineEdit;
 class QListView;
 class QMenu;
 class QModelIndex;
@@ -48,8 +53,8 @@ public:
     void LoadArchive(const QString &Path);
     // Captions the tab page with the viewer's file name.
     void SetTabCaption();
-    // Binds the pop-up menu to the main window's two extraction actions.
-    void BindPopup(QAction *memoryAction, QAction *diskAction);
+    // Binds the pop-up menu to the main window's extraction actions.
+    void BindPopup(QAction *memoryAction, QAction *diskAction, QAction *extractAction = nullptr);
 
     // Closing: frees the contents model and asks the tab page to remove itself (and this).
     void FormClose();
@@ -77,6 +82,23 @@ public:
     void CancelTask() { FTask.Cancel(); }
     bool Busy() const { return FTask.Running(); }
 
+    // Extraction into a folder: the selected rows (folders with everything below them), or
+    // the whole archive when none is selected.
+    bool CanExtractTo() const;
+    // Asks for the folder (the last one offered first), then extracts.
+    void ExtractTo();
+    // Extracts into Folder without asking for it; answers the job's result.
+    TExtractResult ExtractInto(const QString &Folder, bool WholeArchive);
+    // The stored paths of the selected rows' entries, folders expanded to every entry below.
+    std::vector<std::string> SelectedEntryPaths() const;
+    // The current folder's stored path with a trailing "/" ("" for the root).
+    std::string CurrentFolderPath() const;
+    // Drag-out: extracts the selected rows into a fresh private folder below the work
+    // folder and answers the paths of what was made there (empty on failure or cancel).
+    QStringList ExtractForDrag();
+    // Puts the focus into the filter field.
+    void FocusFilter();
+
     std::shared_ptr<TPnViewer> Viewer;
     TLxArcImpl *LxArcImpl1() const { return FArcImpl.get(); }
     // The registry shared with work running off the window's thread.
@@ -91,6 +113,7 @@ public:
     QListView *IconFileView = nullptr;
     TArcFileListModel *ListModel = nullptr;
     QMenu *PopupMenu1 = nullptr;
+    QLineEdit *EditFilter = nullptr;
     TLxListViewSorter *LxListViewSorter1() const { return FSorter.get(); }
     TLxContextPopup *LxContextPopup1() const { return FContextPopup.get(); }
 
@@ -119,6 +142,8 @@ private:
     void FormControlsExit();
     void NotifyStateChanged();
     int SelectedRow() const;
+    void ApplyFilter(const QString &text);
+    void StartDragOut();
 
     // Shared with the work of a listing or an extraction, which may outlive the tab.
     std::shared_ptr<TLxArcImpl> FArcImpl;
@@ -136,6 +161,10 @@ private:
     bool FClosing = false;
     bool FSlowCursor = false;   // the busy cursor of a long task is on
     TLxArcFolderData *FPressedFolder = nullptr;   // the folder listed at the last press
+    QPoint FPressPos;                             // where the left button went down on the list
+    bool FDragArmed = false;                      // a press on a selected row may start a drag
+    bool FPressSwallowed = false;                 // that press was kept from the view
+    QWidget *FListPane = nullptr;                 // the filter field above the list stack
 };
 
 #endif

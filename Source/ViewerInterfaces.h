@@ -31,6 +31,11 @@ public:
     virtual void Close() = 0;
     virtual void ShowDetails() = 0;
     virtual void ShowIcons() = 0;
+    // Extraction into a folder the user picks: the selected rows, or the whole archive.
+    virtual bool CanExtractTo() = 0;
+    virtual void ExtractTo() = 0;
+    // Puts the focus into the list's filter field.
+    virtual void FocusFilter() = 0;
 };
 
 // One archive tab as the main window and the factory see it.
@@ -54,8 +59,9 @@ public:
     virtual void CloseAll() = 0;
     // Creates a new archive tab in pageControl, its pop-up menu bound to the two extraction
     // actions, and makes it the front page. Null when the tab could not be made.
+    // extractAction (extraction into a folder) joins the pop-up menu when given.
     virtual std::shared_ptr<IPnViewer> CreateViewer(QTabWidget *pageControl, QAction *memoryAction,
-                                                    QAction *diskAction) = 0;
+                                                    QAction *diskAction, QAction *extractAction = nullptr) = 0;
     virtual int Count() = 0;
     // The viewer at index, in creation order; null when out of range.
     virtual std::shared_ptr<IPnViewer> GetViewer(int index) = 0;

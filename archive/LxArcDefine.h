@@ -83,6 +83,28 @@ typedef int32_t (*LxArcExtractMemProc)(LX_HWND window, const char *cmdLine, uint
 typedef int32_t (*LxArcListProgressProc)(void *user, int32_t listed);
 typedef void (*LxArcSetListProgressProc)(LxArcListProgressProc proc, void *user);
 
+/* "ExtractEach": decodes the entries of an open archive at the given positions (0-based, in
+   listing order counting every entry, ascending), in one pass where the format allows. For
+   each entry the library calls proc with LX_EACH_BEGIN (size is LX_EACH_SPARSE for an entry
+   whose holes take no room, else 0; proc answers LX_EACH_TAKE, LX_EACH_SKIP or LX_EACH_STOP),
+   then LX_EACH_DATA with the decoded bytes in order, or LX_EACH_HOLE (data NULL) for size zero
+   bytes of a hole that may be left unwritten (proc answers LX_EACH_TAKE to go on or
+   LX_EACH_STOP), then LX_EACH_DONE, or LX_EACH_FAILED with the CP932 message as data. An entry that cannot be decoded at all gets LX_EACH_FAILED
+   without LX_EACH_BEGIN. Answers 0 when every entry was handed on, 1 when proc stopped the
+   run, negative for a bad handle or positions. Optional. */
+#define LX_EACH_BEGIN 0
+#define LX_EACH_DATA 1
+#define LX_EACH_DONE 2
+#define LX_EACH_FAILED 3
+#define LX_EACH_HOLE 4
+#define LX_EACH_SPARSE 1
+#define LX_EACH_TAKE 0
+#define LX_EACH_SKIP 1
+#define LX_EACH_STOP (-1)
+typedef int32_t (*LxArcEachProc)(void *user, uint32_t position, int32_t event, const uint8_t *data, LX_DWORD size);
+typedef int32_t (*LxArcExtractEachProc)(LX_HARC arc, const uint32_t *positions, uint32_t count, LxArcEachProc proc,
+                                        void *user);
+
 /* Suffixes of the exported names. */
 #define LX_ARC_GETVERSION "GetVersion"
 #define LX_ARC_GETRUNNING "GetRunning"
@@ -105,6 +127,7 @@ typedef void (*LxArcSetListProgressProc)(LxArcListProgressProc proc, void *user)
 #define LX_ARC_GETMETHOD "GetMethod"
 #define LX_ARC_EXTRACTMEM "ExtractMem"
 #define LX_ARC_SETLISTPROGRESS "SetListProgress"
+#define LX_ARC_EXTRACTEACH "ExtractEach"
 
 #ifdef __cplusplus
 }

@@ -347,6 +347,21 @@ std::string MemoryCommandLine(const std::string &ArchivePath, const std::string 
     return " " + Quoted(ArchivePath) + " " + Quoted(EntryPath) + " ";
 }
 
+int TLxArchiveBase::ExtractEach(const std::vector<uint32_t> &Positions, LxArcEachProc Proc, void *User)
+{
+    if (!LibraryHandle.IsLoaded() || !ArchiveHandle)
+        return -1;
+    auto fn = reinterpret_cast<LxArcExtractEachProc>(Function(LX_ARC_EXTRACTEACH));
+    if (!fn)
+        return -1;
+    const uint32_t *data = Positions.data();
+    auto count = static_cast<uint32_t>(Positions.size());
+    int32_t rc = -1;
+    if (!Guarded([&] { rc = fn(ArchiveHandle, data, count, Proc, User); }))
+        return -1;
+    return rc;
+}
+
 std::string TLxArchiveBase::ExtractCommandLine(const std::string &ArchivePath, const std::string &DestFolder,
                                                const std::string &EntryPath) const
 {

@@ -93,6 +93,13 @@ public:
     virtual bool ExtractFile(LX_HWND WindowHandle, const std::string &ArchivePath, const std::string &EntryPath,
                              const std::string &DestFolder, std::string &Message);
 
+    // Decodes the entries of the open archive at Positions (ascending listing positions)
+    // through "ExtractEach", handing each to Proc (see LxArcDefine.h). Answers the library's
+    // result: 0 all handed on, 1 stopped by Proc; -1 when not loaded, not open, missing or on
+    // a fault. HasExtractEach tells whether the library offers it at all.
+    int ExtractEach(const std::vector<uint32_t> &Positions, LxArcEachProc Proc, void *User);
+    bool HasExtractEach() const { return Function(LX_ARC_EXTRACTEACH) != nullptr; }
+
     // Non-zero from "GetRunning"; false when not loaded, missing or on a fault.
     bool IsRunning();
     // "GetAttribute"; 0 when missing or on a fault.

@@ -1,6 +1,7 @@
 #include "MessageBox.h"
 #include "WindowTitle.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 
 namespace tovik::platform {
@@ -25,7 +26,8 @@ void SetMessageHook(std::function<void()> hook) { Hook() = std::move(hook); }
 void SetMessageInterceptor(MessageInterceptor interceptor) { Interceptor() = std::move(interceptor); }
 
 QMessageBox::StandardButton ShowMessage(QWidget *parent, const QString &text, MessageKind kind,
-                                        QMessageBox::StandardButtons buttons, const QString &title)
+                                        QMessageBox::StandardButtons buttons, const QString &title,
+                                        const QList<QPair<QMessageBox::StandardButton, QString>> &captions)
 {
     if (buttons == QMessageBox::NoButton)
         buttons = kind == MessageKind::Question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok;
@@ -45,6 +47,9 @@ QMessageBox::StandardButton ShowMessage(QWidget *parent, const QString &text, Me
     }
     QString caption = title.isEmpty() ? ProgramTitle() : title;
     QMessageBox box(icon, caption, shown, buttons, parent);
+    for (const auto &[button, buttonCaption] : captions)
+        if (QAbstractButton *b = box.button(button))
+            b->setText(buttonCaption);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -18,11 +18,13 @@ namespace tovik::platform {
 enum class MessageKind { Information, Warning, Error, Question };
 
 // Shows a modal box with text and the given buttons; answers the button pressed.
-// Questions default to Yes/No, every other kind to OK.
+// Questions default to Yes/No, every other kind to OK. captions name buttons in the
+// program's own words ("上書き" for Yes).
 QMessageBox::StandardButton ShowMessage(QWidget *parent, const QString &text,
                                         MessageKind kind = MessageKind::Information,
                                         QMessageBox::StandardButtons buttons = QMessageBox::NoButton,
-                                        const QString &title = QString());
+                                        const QString &title = QString(),
+                                        const QList<QPair<QMessageBox::StandardButton, QString>> &captions = {});
 
 // Runs before every box (the message sound); null to remove.
 void SetMessageHook(std::function<void()> hook);

@@ -65,6 +65,21 @@ enum class ReadError {
 // bytes (a hole of a sparse entry), which a file sink may skip instead of writing.
 using DataSink = std::function<bool(const uint8_t *data, std::size_t size)>;
 
+// Receives the entries of ArchiveReader::extractEach, one after another.
+class EntryReceiver {
+public:
+    enum class Start { Take, Skip, Stop };
+    virtual ~EntryReceiver() = default;
+    // Entry index is about to be decoded: Take it, Skip it, or Stop the whole run.
+    virtual Start begin(std::size_t index) = 0;
+    // Decoded bytes of the entry begun last, in order; false stops the whole run. Null bytes
+    // stand for size zero bytes, a hole of a sparse entry.
+    virtual bool data(const uint8_t *bytes, std::size_t size) = 0;
+    // The outcome of entry index: after its data, or without begin() when it cannot be
+    // decoded at all (encrypted, a link or device, a broken archive).
+    virtual void end(std::size_t index, ReadError result) = 0;
+};
+
 class ArchiveReader {
 public:
     virtual ~ArchiveReader() = default;
@@ -101,6 +116,11 @@ public:
         return false;
     }
 
+    // Decodes the entries at the ascending indices wanted, in one pass over the archive where
+    // the format allows, handing each to receiver. Answers false when the receiver stopped
+    // the run. The default extracts them one by one.
+    virtual bool extractEach(const std::vector<std::size_t> &wanted, EntryReceiver &receiver);
+
 protected:
     // Readers call this after each entry they list, with the count so far; false when the
     // listing is to stop.
@@ -111,6 +131,49 @@ protected:
     static constexpr std::size_t kListedEvery = 256;
     bool listingCut_ = false;
 };
+
+// Hands entry index of reader to receiver through extract(): begin, data, end. Answers false
+// when the receiver stopped the run.
+inline bool ExtractEntryTo(ArchiveReader &reader, std::size_t index, EntryReceiver &receiver)
+{
+    const auto &entries = reader.entries();
+    if (index >= entries.size()) {
+        receiver.end(index, ReadError::Corrupt);
+        return true;
+    }
+    if (entries[index].encrypted) {
+        receiver.end(index, ReadError::Encrypted);
+        return true;
+    }
+    switch (receiver.begin(index)) {
+    case EntryReceiver::Start::Skip:
+        return true;
+    case EntryReceiver::Start::Stop:
+        return false;
+    case EntryReceiver::Start::Take:
+        break;
+    }
+    bool stopped = false;
+    ReadError error = reader.extract(index, [&](const uint8_t *data, std::size_t size) {
+        if (!receiver.data(data, size)) {
+            stopped = true;
+            return false;
+        }
+        return true;
+    });
+    if (stopped)
+        return false;
+    receiver.end(index, error);
+    return true;
+}
+
+inline bool ArchiveReader::extractEach(const std::vector<std::size_t> &wanted, EntryReceiver &receiver)
+{
+    for (std::size_t index : wanted)
+        if (!ExtractEntryTo(*this, index, receiver))
+            return false;
+    return true;
+}
 
 // The fixed facts of one library.
 struct LibraryInfo {

@@ -237,7 +237,88 @@ int32_t Step(OpenArc *p, std::size_t from)
     return p->reader->listingCut() ? LX_ARC_END_DAMAGED : -1;
 }
 
+// Passes extractEach's calls on to a library caller's procedure.
+class ProcReceiver : public EntryReceiver {
+public:
+    ProcReceiver(LxArcEachProc proc, void *user, const std::vector<EntryInfo> &entries)
+        : proc_(proc), user_(user), entries_(entries)
+    {
+    }
+    Start begin(std::size_t index) override
+    {
+        current_ = static_cast<uint32_t>(index);
+        const bool sparse = index < entries_.size() && entries_[index].sparse;
+        int32_t answer = proc_(user_, current_, LX_EACH_BEGIN, nullptr, sparse ? LX_EACH_SPARSE : 0);
+        if (answer == LX_EACH_TAKE)
+            return Start::Take;
+        if (answer == LX_EACH_SKIP)
+            return Start::Skip;
+        stopped_ = true;
+        return Start::Stop;
+    }
+    bool data(const uint8_t *bytes, std::size_t size) override
+    {
+        // A hole of a sparse entry (null data) is its own event: a data call always carries
+        // bytes, and the caller may leave the hole unwritten.
+        return hand(bytes, size, bytes == nullptr ? LX_EACH_HOLE : LX_EACH_DATA);
+    }
+    void end(std::size_t index, ReadError result) override
+    {
+        if (result == ReadError::None) {
+            proc_(user_, static_cast<uint32_t>(index), LX_EACH_DONE, nullptr, 0);
+            return;
+        }
+        std::string text = platform::Utf8ToCp932(MessageText(MessageFor(result)));
+        proc_(user_, static_cast<uint32_t>(index), LX_EACH_FAILED, reinterpret_cast<const uint8_t *>(text.data()),
+              static_cast<LX_DWORD>(text.size()));
+    }
+    bool stopped() const { return stopped_; }
+
+private:
+    bool hand(const uint8_t *bytes, std::size_t size, int32_t event)
+    {
+        // Blocks above 4 GiB do not occur (libarchive hands at most its buffer), but the size
+        // type of the call is 32 bits: split anyway.
+        while (size > 0) {
+            LX_DWORD n = size > 0x40000000u ? 0x40000000u : static_cast<LX_DWORD>(size);
+            if (proc_(user_, current_, event, bytes, n) != LX_EACH_TAKE) {
+                stopped_ = true;
+                return false;
+            }
+            if (bytes != nullptr)
+                bytes += n;
+            size -= n;
+        }
+        return true;
+    }
+
+    LxArcEachProc proc_;
+    void *user_;
+    const std::vector<EntryInfo> &entries_;
+    uint32_t current_ = 0;
+    bool stopped_ = false;
+};
+
 } // namespace
+
+int32_t ExtractEach(LX_HARC arc, const uint32_t *positions, uint32_t count, LxArcEachProc proc, void *user)
+{
+    OpenArc *p = Lookup(arc);
+    if (p == nullptr || proc == nullptr || (positions == nullptr && count > 0))
+        return -1;
+    RunningScope running;
+    try {
+        std::vector<std::size_t> wanted(positions, positions + count);
+        for (std::size_t i = 0; i < wanted.size(); ++i)
+            if (wanted[i] >= p->reader->entries().size() || (i > 0 && wanted[i] <= wanted[i - 1]))
+                return -1;
+        ProcReceiver receiver(proc, user, p->reader->entries());
+        bool completed = p->reader->extractEach(wanted, receiver);
+        return completed && !receiver.stopped() ? 0 : 1;
+    } catch (...) {
+        return -1;
+    }
+}
 
 // The share of the original that the packed data takes (not the share saved), as the rate
 // column shows it; in 128 bits so that no pair of 64-bit sizes overflows.
@@ -361,20 +442,27 @@ LX_HARC OpenArchive(const LibraryInfo &info, LX_HWND, const char *path, LX_DWORD
         return nullptr;
     try {
         auto arc = std::make_unique<OpenArc>();
-        arc->reader = info.createReader();
-        if (arc->reader == nullptr)
-            return nullptr;
-        if (LxArcListProgressProc proc = t_listProgress) {
-            void *user = t_listProgressUser;
-            arc->reader->onListed = [proc, user](std::size_t listed) {
-                return proc(user, static_cast<int32_t>(std::min<std::size_t>(listed, INT32_MAX))) == 0;
-            };
+        // An archive listed a moment ago and unchanged since (the viewer lists it, then
+        // extracts from it) is not read through once more.
+        struct stat st{};
+        if (stat(path, &st) == 0 && S_ISREG(st.st_mode))
+            arc->reader = Recall(path, st);
+        if (arc->reader == nullptr) {
+            arc->reader = info.createReader();
+            if (arc->reader == nullptr)
+                return nullptr;
+            if (LxArcListProgressProc proc = t_listProgress) {
+                void *user = t_listProgressUser;
+                arc->reader->onListed = [proc, user](std::size_t listed) {
+                    return proc(user, static_cast<int32_t>(std::min<std::size_t>(listed, INT32_MAX))) == 0;
+                };
+            }
+            const ReadError opened = arc->reader->open(path);
+            arc->reader->onListed = nullptr;
+            if (opened != ReadError::None)
+                return nullptr;
+            Remember(path, arc->reader);
         }
-        const ReadError opened = arc->reader->open(path);
-        arc->reader->onListed = nullptr;
-        if (opened != ReadError::None)
-            return nullptr;
-        Remember(path, arc->reader);
         for (std::size_t slot = 0; slot < kSlots; ++slot) {
             OpenArc *expected = nullptr;
             uintptr_t handle = (g_serial.fetch_add(1) << 8) | (slot + 1);

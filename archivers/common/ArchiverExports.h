@@ -44,6 +44,7 @@ LX_DWORD GetCRC(LX_HARC arc);
 int32_t GetMethod(LX_HARC arc, char *buffer, int32_t size);
 int32_t ExtractMem(const LibraryInfo &info, LX_HWND window, const char *cmdLine, uint8_t *buffer, LX_DWORD size,
                    void *time, LX_WORD *attr, LX_DWORD *written);
+int32_t ExtractEach(LX_HARC arc, const uint32_t *positions, uint32_t count, LxArcEachProc proc, void *user);
 
 // compressed × 1000 / original, at most 0xFFFF; 0 for an empty entry or an unknown size.
 LX_WORD RatioOf(uint64_t original, uint64_t compressed);
@@ -92,7 +93,9 @@ std::optional<std::size_t> FindEntry(const std::vector<EntryInfo> &entries, std:
     { return ::tovik::archivers::GetMethod(a, b, s); }                                                              \
     TOVIK_ARC_EXPORT int32_t PREFIX##ExtractMem(LX_HWND w, const char *c, uint8_t *b, LX_DWORD s, void *t,          \
                                                 LX_WORD *at, LX_DWORD *wr)                                          \
-    { return ::tovik::archivers::ExtractMem(INFO, w, c, b, s, t, at, wr); }
+    { return ::tovik::archivers::ExtractMem(INFO, w, c, b, s, t, at, wr); }                                         \
+    TOVIK_ARC_EXPORT int32_t PREFIX##ExtractEach(LX_HARC a, const uint32_t *p, uint32_t n, LxArcEachProc f, void *u) \
+    { return ::tovik::archivers::ExtractEach(a, p, n, f, u); }
 
 #define TOVIK_ARCHIVER_EXPORT_ARCHIVE_TYPE(PREFIX, INFO)                                                            \
     TOVIK_ARC_EXPORT int32_t PREFIX##GetArchiveType(const char *p) { return ::tovik::archivers::GetArchiveType(INFO, p); }

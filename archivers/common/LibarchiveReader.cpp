@@ -716,4 +716,71 @@ bool LibarchiveReader::extractInOnePass(const std::string &path, const std::func
     return usable;
 }
 
+bool LibarchiveReader::extractEach(const std::vector<std::size_t> &wanted, EntryReceiver &receiver)
+{
+    // One pass over the archive hands on each wanted entry as its header comes by. Links to
+    // data seen earlier, and whatever the pass cannot reach (a header that fails, an entry
+    // that fails before any data), take the one-by-one way after it. A single gzip stream is
+    // checked against its trailer, which only the one-by-one way does.
+    if (gzipStream_)
+        return ArchiveReader::extractEach(wanted, receiver);
+    std::vector<std::size_t> later;
+    std::size_t next = 0;
+    {
+        Utf8LocaleGuard locale;
+        ReadError error = ReadError::None;
+        ArchivePtr a(start(error));
+        archive_entry *entry = nullptr;
+        for (std::size_t i = 0; a != nullptr && next < wanted.size() && i < entries_.size(); ++i) {
+            int rc = archive_read_next_header(a.get(), &entry);
+            if (rc != ARCHIVE_OK && rc != ARCHIVE_WARN)
+                break;
+            if (i != wanted[next])
+                continue;
+            ++next;
+            if (entries_[i].encrypted || archive_entry_is_encrypted(entry)) {
+                receiver.end(i, ReadError::Encrypted);
+                continue;
+            }
+            if (special_[i]) {
+                receiver.end(i, ReadError::NotAFile);
+                continue;
+            }
+            if (dataSource_[i] != i) {
+                later.push_back(i);
+                continue;
+            }
+            EntryReceiver::Start start = receiver.begin(i);
+            if (start == EntryReceiver::Start::Stop)
+                return false;
+            if (start == EntryReceiver::Start::Skip)
+                continue;
+            bool delivered = false;
+            bool stopped = false;
+            ReadError result = ReadEntryData(a.get(), entry, [&](const uint8_t *data, std::size_t size) {
+                delivered = true;
+                stopped = !receiver.data(data, size);
+                return !stopped;
+            });
+            if (stopped)
+                return false;
+            if (result != ReadError::None && !delivered) {
+                // The one-by-one way reads through the entries before it, which some 7z and
+                // RAR archives need; the receiver is asked again there.
+                --next;
+                break;
+            }
+            receiver.end(i, result);
+            if (result != ReadError::None)
+                break;
+        }
+    }
+    later.insert(later.end(), wanted.begin() + static_cast<std::ptrdiff_t>(next), wanted.end());
+    for (std::size_t index : later) {
+        if (!ExtractEntryTo(*this, index, receiver))
+            return false;
+    }
+    return true;
+}
+
 } // namespace tovik::archivers

@@ -56,6 +56,7 @@ public:
     ReadError extract(std::size_t index, const DataSink &sink) override;
     bool extractInOnePass(const std::string &path, const std::function<int(const std::string &)> &rank,
                           const std::function<void()> &restart, const DataSink &sink) override;
+    bool extractEach(const std::vector<std::size_t> &wanted, EntryReceiver &receiver) override;
 
     const ProbeResult &probe() const { return probe_; }
 

@@ -30,7 +30,7 @@ TEST_F(SettingsStoreTest, HoldsEveryKeyWithItsDefault)
     TAppIniData data;
     EXPECT_EQ(Keys(*data.General()),
               QStringList({"IsUseDefaultFolder", "WorkFolder", "FormPosLoad", "UseMRU", "MRUMax", "UseSound",
-                           "MsgSound", "ClkSound"}));
+                           "MsgSound", "ClkSound", "ExtractFolder"}));
     EXPECT_EQ(Keys(*data.Editor()),
               QStringList({"FontName", "FontSize", "ShowLinNo", "LinNoWidth", "LinNoBGColor", "LinNoFRColor",
                            "TextBGColor", "TextFRColor", "ShowCtrlCode", "CtrlCodeColor", "TABWidth", "TopMarg",

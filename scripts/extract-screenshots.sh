@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Extracts a slow archive (bzip2) from the real program under Xvfb with a window manager and
+# saves what the user sees: the progress window (as it comes up, then counting), then the overwrite question of a second run
+# into the same folder: build/screenshots/extract-{start,progress,question}.png. Prints the files'
+# paths. Uses a temporary ini file and folders, so the user's settings are not touched.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build="${TOVIK_BUILD_DIR:-$here/build}"
+outdir="${TOVIK_SCREENSHOT_DIR:-$build/screenshots}"
+mkdir -p "$outdir"
+
+if [ -z "${TOVIK_SHOTS_INNER:-}" ]; then
+  export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+  chmod 0700 "$XDG_RUNTIME_DIR"
+  TOVIK_SHOTS_INNER=1 exec xvfb-run -a -s '-screen 0 1280x800x24' "$0" "$@"
+fi
+
+tmp=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$tmp"' EXIT
+export TOVIK_INI="$tmp/tovik.ini"
+export TOVIK_ARCHIVERS="$build/bin/archivers"
+printf '[General]\nFormPosLoad=False\nWorkFolder=%s\n' "$tmp" >"$TOVIK_INI"
+mkdir -p "$tmp/src/資料" "$tmp/out"
+python3 - "$tmp/src" <<'PY'
+import os, random, sys
+r = random.Random(7)
+for i in range(40):
+    with open(os.path.join(sys.argv[1], "資料", "データ%02d.bin" % i), "wb") as f:
+        f.write(r.randbytes(1_500_000))
+with open(os.path.join(sys.argv[1], "説明書.txt"), "w") as f:
+    f.write("説明\n")
+PY
+(cd "$tmp/src" && bsdtar -cjf "$tmp/大きな書庫.tar.bz2" .)
+
+# The frame of the window manager around window $1, as the user sees it, into file $2.
+shoot() {
+  local frame=$1 parent root info x y w h
+  while :; do
+    parent=$(xwininfo -id "$frame" -tree | awk '/Parent window id:/ {print $4}')
+    root=$(xwininfo -id "$frame" -tree | awk '/Root window id:/ {print $4}')
+    [ "$parent" = "$root" ] && break
+    frame=$parent
+  done
+  info=$(xwininfo -id "$frame")
+  x=$(awk '/Absolute upper-left X/ {print $NF}' <<<"$info")
+  y=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$info")
+  w=$(awk '/Width:/ {print $NF}' <<<"$info")
+  h=$(awk '/Height:/ {print $NF}' <<<"$info")
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$2"
+  echo "$2"
+}
+
+# Ctrl+E, the folder typed into the folder dialog.
+extract() {
+  xdotool windowactivate --sync "$main"
+  xdotool key --clearmodifiers ctrl+e
+  local dialog
+  dialog=$(xdotool search --sync --onlyvisible --name "展開先フォルダの選択" | head -1)
+  sleep 0.5
+  xdotool windowactivate --sync "$dialog"
+  xdotool type --delay 10 "$tmp/out/"
+  xdotool key Return
+  sleep 0.3
+  # The dialog may want a second Return once the folder is entered.
+  if xdotool search --onlyvisible --name "展開先フォルダの選択" >/dev/null 2>&1; then
+    xdotool key Return
+  fi
+}
+
+openbox >/dev/null 2>&1 &
+sleep 1
+"$build/bin/tovik" "$tmp/大きな書庫.tar.bz2" &
+main=$(xdotool search --sync --onlyvisible --classname tovik | head -1)
+sleep 2
+
+extract
+progress=$(xdotool search --sync --onlyvisible --name "展開中" | head -1)
+sleep 0.5
+shoot "$progress" "$outdir/extract-start.png"
+# Once the archive is read, the files and bytes are counted.
+sleep 2
+shoot "$progress" "$outdir/extract-progress.png"
+while xdotool search --onlyvisible --name "展開中" >/dev/null 2>&1; do sleep 0.3; done
+sleep 0.5
+
+extract
+question=$(xdotool search --sync --onlyvisible --name "上書きの確認" | head -1)
+sleep 1
+shoot "$question" "$outdir/extract-question.png"
+# "中止", then the closing report.
+xdotool key Escape
+sleep 1
