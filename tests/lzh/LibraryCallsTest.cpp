@@ -189,13 +189,15 @@ TEST(LibraryCalls, ListingReportsProgressAndStopsAtDamage)
         EXPECT_EQ(lib.walk(archive, reported, entries), -1);
         EXPECT_EQ(entries, 300);
         EXPECT_EQ(reported, std::vector<int32_t> {256});
-        // Asked to stop, the library stops at the first report and the open fails.
+        // Asked to stop, the library stops at the first report and the open fails. (A copy:
+        // the archive just listed is remembered, and not listed again.)
+        const std::string bytes = dir.read(f.archive);
+        dir.write("copy", bytes);
         reported.clear();
-        EXPECT_EQ(lib.walk(archive, reported, entries, true), -100);
+        EXPECT_EQ(lib.walk((dir.path() / "copy").string(), reported, entries, true), -100);
         EXPECT_EQ(reported, std::vector<int32_t> {256});
 
         // Cut in the middle, the entries before the cut list and the end says why.
-        const std::string bytes = dir.read(f.archive);
         dir.write("cut", bytes.substr(0, bytes.size() / 2));
         reported.clear();
         EXPECT_EQ(lib.walk((dir.path() / "cut").string(), reported, entries), LX_ARC_END_DAMAGED);
