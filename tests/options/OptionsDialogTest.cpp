@@ -1,3 +1,4 @@
+#include "Source/ColorBox.h"
 #include "Source/LxPnGlobalState.h"
 #include "Source/LxPnSystem.h"
 #include "Source/LxPnTOptions.h"
