@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -638,14 +639,45 @@ bool ReadSevenZipDirectory(const std::string &path, uint64_t start, std::vector<
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    bool lied = false;
-    bool ok = ReadDirectory(fd, start, files, lied);
-    if (lying != nullptr)
-        *lying = lied;
+    struct stat st{};
+    if (fstat(fd, &st) != 0) {
+        ::close(fd);
+        return false;
+    }
+    // The header of the file read last is kept: the plausibility check, the probe and the
+    // listing of one archive each ask for it, and a big packed header takes a while to decode.
+    static std::mutex lastLock;
+    static struct {
+        bool valid = false;
+        dev_t dev = 0;
+        ino_t ino = 0;
+        off_t size = 0;
+        struct timespec mtime{};
+        uint64_t start = 0;
+        bool ok = false, lied = false;
+        std::vector<SevenZipFile> files;
+    } last;
+    std::lock_guard<std::mutex> guard(lastLock);
+    if (!(last.valid && last.dev == st.st_dev && last.ino == st.st_ino && last.size == st.st_size &&
+          last.mtime.tv_sec == st.st_mtim.tv_sec && last.mtime.tv_nsec == st.st_mtim.tv_nsec && last.start == start)) {
+        last.valid = false;
+        last.files.clear();
+        last.lied = false;
+        last.ok = ReadDirectory(fd, start, last.files, last.lied);
+        if (!last.ok)
+            last.files.clear();
+        last.dev = st.st_dev;
+        last.ino = st.st_ino;
+        last.size = st.st_size;
+        last.mtime = st.st_mtim;
+        last.start = start;
+        last.valid = true;
+    }
     ::close(fd);
-    if (!ok)
-        files.clear();
-    return ok;
+    if (lying != nullptr)
+        *lying = last.lied;
+    files = last.files;
+    return last.ok;
 }
 
 } // namespace tovik::archivers
