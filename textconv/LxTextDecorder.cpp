@@ -55,7 +55,7 @@ private:
 // What iconv makes of one UTF-16 unit, kept once worked out: (length << 16) | bytes, 0 while
 // unknown. A unit is converted on its own, so a surrogate half is never CP932 and becomes "?".
 // Converting each distinct unit once keeps iconv out of the per-character loop: asking iconv
-// per character costs a quarter more time on a 1 MB UTF-8 or UTF-16 text.
+// per character makes a 1 MB UTF-8 or UTF-16 text take 1.4 to 1.75 times as long.
 std::atomic<uint32_t> g_unitCache[0x10000];
 
 uint32_t ConvertUnitSlow(char16_t unit)
