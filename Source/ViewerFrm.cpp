@@ -1,6 +1,7 @@
 #include "ViewerFrm.h"
 
 #include "Source/ArcFileListModel.h"
+#include "Source/ArcViewDelegates.h"
 #include "Source/ArcFolderTreeModel.h"
 #include "Source/LxPnGlobalDef.h"
 #include "Source/LxPnGlobalProcs.h"
@@ -33,7 +34,6 @@
 #include <QHeaderView>
 #include <QListView>
 #include <QMenu>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
@@ -43,7 +43,6 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStyle>
-#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
@@ -52,79 +51,6 @@
 #include <algorithm>
 
 using tovik::platform::ShowMessage;
-
-namespace {
-
-// Per-type icons come from the desktop's icon theme. Themes that carry only symbolic action
-// pictures are asked for the "-symbolic" name too.
-QIcon ThemeIcon(const QString &name, const QString &fallback = QString())
-{
-    QIcon icon = QIcon::fromTheme(name);
-    if (icon.isNull())
-        icon = QIcon::fromTheme(name + QStringLiteral("-symbolic"));
-    if (icon.isNull() && !fallback.isEmpty())
-        icon = QIcon::fromTheme(fallback);
-    return icon;
-}
-
-// Draws each folder of the tree with its state picture: the model's state number (1 with
-// sub-folders, 3 without) as a folder, state 1 of an expanded folder as an open folder (2),
-// and the root as the archive.
-class TFolderStateDelegate : public QStyledItemDelegate
-{
-public:
-    TFolderStateDelegate(QTreeView *view, const QIcon &root, const QIcon &closed, const QIcon &open, const QIcon &leaf)
-        : QStyledItemDelegate(view), FView(view), FRoot(root), FImages {QIcon(), closed, open, leaf}
-    {
-    }
-
-protected:
-    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        int state = index.data(TArcFolderTreeModel::StateImageRole).toInt();
-        if (state == 1 && FView->isExpanded(index))
-            state = 2;
-        option->icon = state == 0 ? FRoot : FImages[state];
-        option->features |= QStyleOptionViewItem::HasDecoration;
-    }
-
-private:
-    QTreeView *FView;
-    QIcon FRoot;
-    QIcon FImages[4];
-};
-
-// Icon-view cells: the picture above its name. A file name has no blanks to break at, so
-// the name wraps anywhere, onto up to three lines before it is cut.
-class TIconCellDelegate : public QStyledItemDelegate
-{
-public:
-    static constexpr int IconSize = 32;
-    static constexpr int Lines = 3;
-
-    explicit TIconCellDelegate(QListView *view) : QStyledItemDelegate(view)
-    {
-        const QFontMetrics metrics(view->font());
-        FCell = QSize(104, IconSize + Lines * metrics.lineSpacing() + 10);
-    }
-    QSize CellSize() const { return FCell; }
-
-    QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override { return FCell; }
-
-protected:
-    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        option->features |= QStyleOptionViewItem::WrapText;
-        option->textElideMode = Qt::ElideMiddle;
-    }
-
-private:
-    QSize FCell;
-};
-
-} // namespace
 
 TFormViewer::TFormViewer(QWidget *parent)
     : QWidget(parent), FSorter(std::make_unique<TLxListViewSorter>()),
