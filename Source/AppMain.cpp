@@ -90,8 +90,12 @@ int RunApplication(int argc, char *argv[], const std::function<void(TFormMain &)
         state->SetSoundSink([&sounds](const QString &fileName) { sounds.Play(fileName); });
 
     if (state) {
-        TFormMain window(args);
-        // What came in while the window was being made opens now; later batches at once.
+        TFormMain window;
+        // The archives of the command line open once the window shows, so that a long
+        // listing shows its progress in the window instead of keeping it from appearing.
+        if (!args.isEmpty())
+            QTimer::singleShot(0, &window, [&window, args] { window.OpenFiles(args); });
+        // What came in while the window was being made opens next; later batches at once.
         instance.OnFilesReceived = [&window](const QStringList &files) { window.OpenForwardedFiles(files); };
         if (!handedOver.isEmpty())
             QTimer::singleShot(0, &window, [&window, handedOver] { window.OpenForwardedFiles(handedOver); });

@@ -2,6 +2,7 @@
 
 #include "archive/LxArcImpl.h"
 #include "platform/Cp932.h"
+#include "platform/NumberText.h"
 
 #include <cstdio>
 #include <cstring>
@@ -38,35 +39,14 @@ std::string CRCTextOf(uint32_t CRC)
 
 namespace {
 
-// "##,###,##0" into text (at least 27 bytes); answers the length.
-int FormatGrouped(int64_t value, char *text)
-{
-    char digits[24];
-    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    int len = 0;
-    if (value < 0)
-        text[len++] = '-';
-    for (int i = n - 1; i >= 0; --i) {
-        text[len++] = digits[i];
-        if (i > 0 && i % 3 == 0)
-            text[len++] = ',';
-    }
-    return len;
-}
-
 // "##,###,##0", right-aligned in 10 characters; longer numbers are not cut. An unknown size
 // (negative) is blank.
 int FormatSize(int64_t size, char *out /* at least 32 bytes */)
 {
     if (size < 0)
         return 0;
-    char text[32];
-    const int len = FormatGrouped(size, text);
+    char text[tovik::platform::kGroupedNumberSize];
+    const int len = static_cast<int>(tovik::platform::FormatGroupedNumber(size, text));
     const int pad = len < 10 ? 10 - len : 0;
     std::memset(out, ' ', static_cast<size_t>(pad));
     std::memcpy(out + pad, text, static_cast<size_t>(len));
@@ -77,8 +57,8 @@ int FormatSize(int64_t size, char *out /* at least 32 bytes */)
 
 std::string GroupedNumberText(int64_t Value)
 {
-    char buf[32];
-    return std::string(buf, static_cast<size_t>(FormatGrouped(Value, buf)));
+    char buf[tovik::platform::kGroupedNumberSize];
+    return std::string(buf, tovik::platform::FormatGroupedNumber(Value, buf));
 }
 
 std::string SizeText(int64_t Size)
@@ -251,13 +231,22 @@ bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl, TLoadMo
     size_t slash = archivePath.rfind('/');
     Name = slash == std::string::npos ? archivePath : archivePath.substr(slash + 1);
     Path = archivePath;
-    if (!wrapper || !wrapper->OpenArchive(WindowHandle, archivePath))
+    if (!wrapper)
+        return false;
+    // A library that lists everything while it opens tells how far it got meanwhile.
+    if (Monitor)
+        wrapper->SetListProgress([Monitor](int32_t listed) {
+            Monitor->SetProgress(listed);
+            return !Monitor->Cancelled();
+        });
+    if (!wrapper->OpenArchive(WindowHandle, archivePath))
         return false;
 
     TLxArcFolderList *rootFolders = Data->Folders.get();
     TLxPackedList *rootEntries = Data->Entries.get();
     TIndivisualInfoEX info;
-    if (wrapper->FindFirst() == 0) {
+    int found = wrapper->FindFirst();
+    if (found == 0) {
         do {
             if (Monitor) {
                 if (Monitor->Cancelled())
@@ -302,8 +291,9 @@ bool TLxArcData::LoadFromArchive(LX_HWND WindowHandle, TLxArcImpl &Impl, TLoadMo
                 item->RatioText = RatioTextOf(info.Ratio);
             item->AttrText = AttrTextOf(info.Attribute);
             item->CRCText = CRCTextOf(info.CRC);
-        } while (wrapper->FindNext() == 0);
+        } while ((found = wrapper->FindNext()) == 0);
     }
+    ListingCut = found == LX_ARC_END_DAMAGED;
     wrapper->CloseArchive();
     if (Monitor && Monitor->Cancelled()) {
         Clear();

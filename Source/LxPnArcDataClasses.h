@@ -135,6 +135,8 @@ public:
 
     // Entries the library enumerated, including those not placed in the tree.
     int32_t EntryCount = 0;
+    // The library stopped listing at damage: what came before it is shown.
+    bool ListingCut = false;
 };
 
 // Display texts, each usable without a model.

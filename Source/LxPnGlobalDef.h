@@ -22,6 +22,8 @@ inline constexpr char ReasonNoSuchFile[] = "ファイルがありません";
 inline constexpr char ReasonNotReadable[] = "ファイルを読めません";
 inline constexpr char ReasonNoLibrary[] = "どのライブラリでも読めませんでした";
 inline constexpr char ReasonCancelled[] = "読み込みを中止しました";
+// The notice of an archive listed only up to damage in it.
+inline constexpr char ListingCut[] = "書庫が途中で壊れています。読めた所までを表示しています";
 
 // Long work under way in an archive tab.
 inline constexpr char Listing[] = "書庫を読んでいます…";

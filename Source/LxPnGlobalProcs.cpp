@@ -9,11 +9,6 @@
 #include <QPointer>
 #include <QTranslator>
 
-QString Cp932ToQString(std::string_view cp932)
-{
-    return QString::fromStdU16String(tovik::platform::Cp932ToUtf16(cp932));
-}
-
 QString NameToQString(std::string_view cp932)
 {
     QString name = Cp932ToQString(cp932);

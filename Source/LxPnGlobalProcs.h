@@ -3,13 +3,14 @@
 #ifndef TOVIK_SOURCE_LXPNGLOBALPROCS_H
 #define TOVIK_SOURCE_LXPNGLOBALPROCS_H
 
+#include "platform/Cp932String.h"
+
 #include <QString>
 
 #include <string_view>
 
-// CP932 bytes (stored names, library texts) as text for the screen. A sequence that is not
-// CP932 shows as U+30FB; nothing is dropped silently.
-QString Cp932ToQString(std::string_view cp932);
+// CP932 bytes (stored names, library texts) as text for the screen.
+using tovik::platform::Cp932ToQString;
 // A stored name as the tree and the list show it: control characters (a newline, a tab, an
 // ESC in a hostile name) become their visible pictures instead of vanishing.
 QString NameToQString(std::string_view cp932);

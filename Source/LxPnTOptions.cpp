@@ -2,6 +2,7 @@
 
 #include "Source/LxPnGlobalState.h"
 #include "Source/LxPnSystem.h"
+#include "LxFormInfo.h"
 #include "LxNumEdit.h"
 #include "editor/EditFuncs.h"
 #include "platform/MessageBox.h"
@@ -265,6 +266,11 @@ TFormOption::TFormOption(TAppIniData &settings, QWidget *parent) : QDialog(paren
                    Qt::MSWindowsFixedSizeDialogHint);
     FBaseTitle = QStringLiteral("詳細設定");
     setWindowTitle(FBaseTitle);
+
+    LxFormInfo1 = new TLxFormInfo(this);
+    LxFormInfo1->setObjectName(QStringLiteral("LxFormInfo1"));
+    LxFormInfo2 = new TLxFormInfo(this);
+    LxFormInfo2->setObjectName(QStringLiteral("LxFormInfo2"));
 
     PageControl = new QStackedWidget(this);
     PageControl->addWidget(CreateGeneralPage());

@@ -23,6 +23,7 @@ class QRadioButton;
 class QStackedWidget;
 class QToolButton;
 class TAppIniData;
+class TLxFormInfo;
 class TLxNumEditCtrl;
 
 // A drop-down list of colours: the standard, extended and system colours and a custom colour.
@@ -150,6 +151,10 @@ public:
     QPushButton *ButtonUpdate;  // "更新"
     QPushButton *ButtonClose;   // "閉じる(&C)"
     QStackedWidget *PageControl;
+    // Placement components, switched off: the dialog opens centred on its parent every time,
+    // so they neither restore nor record a placement.
+    TLxFormInfo *LxFormInfo1;
+    TLxFormInfo *LxFormInfo2;
 
 private:
     QWidget *CreateGeneralPage();

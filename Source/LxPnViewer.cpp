@@ -89,6 +89,8 @@ void TPnViewer::OpenFile(const QString &Name)
     FileName = Name;
     if (!Form)
         return;
+    // Named while it lists, too: a long listing shows in a tab the user can tell.
+    Form->SetTabCaption();
     if (!Name.isEmpty() && QFileInfo::exists(Name))
         Form->LoadArchive(Name);
     else

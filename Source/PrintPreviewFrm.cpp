@@ -8,7 +8,7 @@
 #include "BasicControls/Source/LxFormInfo.h"
 #include "Source/LxPnGlobalState.h"
 #include "editor/EditFuncs.h"
-#include "platform/Cp932.h"
+#include "platform/Cp932String.h"
 #include "platform/Fonts.h"
 #include "platform/MessageBox.h"
 
@@ -210,8 +210,7 @@ void TFormPreview::LoadText(const QString &fileName, const QStringList &lines)
     std::vector<std::string> display;
     display.reserve(size_t(lines.size()));
     for (const QString &line : lines)
-        display.push_back(tovik::platform::Utf16ToCp932(
-            std::u16string_view(reinterpret_cast<const char16_t *>(line.utf16()), size_t(line.size()))));
+        display.push_back(tovik::platform::QStringToCp932(line));
     LoadText(fileName, display);
 }
 

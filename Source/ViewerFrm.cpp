@@ -228,9 +228,14 @@ TArchiveTaskEnd TFormViewer::RunTask(std::function<void(TArchiveTaskControl &)> 
 
 void TFormViewer::ShowNotice(const QString &reason)
 {
+    ShowNoticeText(QString::fromUtf8(usertext::ArchiveNotOpened) + QStringLiteral("（") + reason +
+                   QStringLiteral("）"));
+}
+
+void TFormViewer::ShowNoticeText(const QString &text)
+{
     CancelButton->hide();
-    NoticeText->setText(QString::fromUtf8(usertext::ArchiveNotOpened) + QStringLiteral("（") + reason +
-                        QStringLiteral("）"));
+    NoticeText->setText(text);
     FNoticeIcon->show();
     NoticeBar->show();
 }
@@ -441,6 +446,8 @@ void TFormViewer::LoadArchive(const QString &Path)
         if (!outcome->Opened)
             ShowNotice(QString::fromUtf8(QFileInfo(Path).isReadable() ? usertext::ReasonNoLibrary
                                                                      : usertext::ReasonNotReadable));
+        else if (FArcData->ListingCut)
+            ShowNoticeText(QString::fromUtf8(usertext::ListingCut));
     } else {
         ShowMessage(this, Cp932ToQString(UnsupportedFormatMessage()));
         if (Viewer)

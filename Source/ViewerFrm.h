@@ -73,6 +73,8 @@ public:
     void SelectFolder(TLxArcFolderItem *folder);
     // Says inside the tab, above tree and list, that the archive could not be opened and why.
     void ShowNotice(const QString &reason);
+    // The notice strip with a text of its own.
+    void ShowNoticeText(const QString &text);
     // Runs work off the window's thread; after a moment the tab shows caption (with the
     // entries read so far when counted) and a way to cancel: a button, and Esc.
     TArchiveTaskEnd RunTask(std::function<void(TArchiveTaskControl &)> work, const QString &caption, bool counted);

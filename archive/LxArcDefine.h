@@ -52,8 +52,10 @@ typedef LX_HARC (*LxArcOpenArchiveProc)(LX_HWND window, const char *path, LX_DWO
 typedef int32_t (*LxArcCloseArchiveProc)(LX_HARC arc);
 /* "FindFirst": 0 = an entry is current; the info pointer is always null here. */
 typedef int32_t (*LxArcFindFirstProc)(LX_HARC arc, const char *pattern, void *info);
-/* "FindNext": 0 = the next entry is current, other = end. */
+/* "FindNext": 0 = the next entry is current, other = end. The end of a listing that stopped
+   at damage is LX_ARC_END_DAMAGED (from "FindFirst" too): the entries before it are listed. */
 typedef int32_t (*LxArcFindNextProc)(LX_HARC arc, void *info);
+#define LX_ARC_END_DAMAGED 2
 /* "GetFileName": 0 = the buffer holds the stored path of the current entry. */
 typedef int32_t (*LxArcGetFileNameProc)(LX_HARC arc, char *buffer, int32_t size);
 /* "GetOriginalSize", "GetCompressedSize": 32-bit byte counts (-1 when unknown). */
@@ -74,6 +76,12 @@ typedef int32_t (*LxArcGetMethodProc)(LX_HARC arc, char *buffer, int32_t size);
    bytes; stores the written size. Negative = failure, and the buffer then holds a message. */
 typedef int32_t (*LxArcExtractMemProc)(LX_HWND window, const char *cmdLine, uint8_t *buffer, LX_DWORD size,
                                        void *time, LX_WORD *attr, LX_DWORD *written);
+
+/* "SetListProgress" (optional): from now on, the calling thread's "OpenArchive" calls proc
+   every so often while they list, with the number of entries listed so far; a non-zero answer
+   stops the listing and that open fails. A null proc switches it off. */
+typedef int32_t (*LxArcListProgressProc)(void *user, int32_t listed);
+typedef void (*LxArcSetListProgressProc)(LxArcListProgressProc proc, void *user);
 
 /* "ExtractEach": decodes the entries of an open archive at the given positions (0-based, in
    listing order counting every entry, ascending), in one pass where the format allows. For
@@ -118,6 +126,7 @@ typedef int32_t (*LxArcExtractEachProc)(LX_HARC arc, const uint32_t *positions, 
 #define LX_ARC_GETCRC "GetCRC"
 #define LX_ARC_GETMETHOD "GetMethod"
 #define LX_ARC_EXTRACTMEM "ExtractMem"
+#define LX_ARC_SETLISTPROGRESS "SetListProgress"
 #define LX_ARC_EXTRACTEACH "ExtractEach"
 
 #ifdef __cplusplus

@@ -264,8 +264,19 @@ bool TLxArchiveBase::OpenArchive(LX_HWND WindowHandle, const std::string &Path)
     auto fn = Lookup<LxArcOpenArchiveProc>(LX_ARC_OPENARCHIVE);
     if (!fn)
         return false;
+    auto setProgress = ListProgress ? Lookup<LxArcSetListProgressProc>(LX_ARC_SETLISTPROGRESS) : nullptr;
+    LxArcListProgressProc report = [](void *user, int32_t listed) -> int32_t {
+        return (*static_cast<std::function<bool(int32_t)> *>(user))(listed) ? 0 : 1;
+    };
     LX_HARC handle = nullptr;
-    if (!Guarded([&] { handle = fn(WindowHandle, Path.c_str(), 0); }))
+    const bool opened = Guarded([&] {
+        if (setProgress)
+            setProgress(report, &ListProgress);
+        handle = fn(WindowHandle, Path.c_str(), 0);
+    });
+    if (setProgress)
+        Guarded([&] { setProgress(nullptr, nullptr); });
+    if (!opened)
         return false;
     ArchiveHandle = handle;
     return ArchiveHandle != nullptr;

@@ -22,6 +22,7 @@
 #include "platform/FaultGuard.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -64,7 +65,11 @@ public:
     virtual void GetVersion(std::string &Text);
     // "OpenArchive" with mode 0; stores the handle and answers whether it is non-null.
     virtual bool OpenArchive(LX_HWND WindowHandle, const std::string &Path);
-    // 0 = an entry is current; -1 when not loaded, missing or on a fault.
+    // Told the number of entries listed so far while OpenArchive lists, by a library that
+    // reports it ("SetListProgress"); answering false stops the listing, and the open fails.
+    void SetListProgress(std::function<bool(int32_t listed)> progress) { ListProgress = std::move(progress); }
+    // 0 = an entry is current; -1 when not loaded, missing or on a fault; LX_ARC_END_DAMAGED
+    // at the end of a listing that stopped at damage.
     virtual int FindFirst();
     virtual int FindNext();
     // -1 when no archive is open, the call is missing or faults. The handle is kept.
@@ -135,6 +140,7 @@ private:
 
     tovik::platform::DynamicLibrary LibraryHandle;
     LX_HARC ArchiveHandle = nullptr;
+    std::function<bool(int32_t listed)> ListProgress;
     tovik::platform::FaultGuard Guard;
     // Looked up once per load; the per-entry getters are called 100,000 times for a big
     // archive.

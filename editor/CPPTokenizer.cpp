@@ -13,27 +13,20 @@ void TEditCppEX::InitKeywords()
         "short", "signed", "sizeof", "static", "struct", "switch", "template", "this", "throw", "try",
         "true", "typedef", "typename", "union", "unsigned", "using", "virtual", "void", "volatile", "while",
     };
-    for (const char *w : kWords)
-        AddKeyword(w);
+    AddKeywords(kWords);
 }
 
 void TEditCppEX::InitComments()
 {
-    TBlockCommentItem *c = BlockComments.Add();
-    c->Opener = "/*";
-    c->Closer = "*/";
+    AddBlockComment("/*", "*/");
 }
 
 bool TEditCppEX::GetTokenStyle(int kind, TEditDrawProps &props) const
 {
     switch (kind) {
-    case tkOther: return Style(props, RgbValue(0, 0, 255));
-    case tkInteger: return Style(props, RgbValue(255, 0, 0));
-    case tkBlockComment:
-    case tkLineComment: return Style(props, RgbValue(0, 128, 0));
     case tkKeyword: return Style(props, RgbValue(0, 0, 255), fsBold);
     case tkString: return Style(props, RgbValue(128, 0, 0));
-    default: return false;
+    default: return SourceTokenStyle(kind, props);
     }
 }
 

@@ -15,30 +15,21 @@ void TEditDelphiEX::InitKeywords()
         "public", "published", "automated", "at", "on", "stored", "default", "nodefault", "index",
         "abstract", "virtual", "overload", "override", "reintroduce", "read", "write", "implements",
     };
-    for (const char *w : kWords)
-        AddKeyword(w);
+    AddKeywords(kWords);
 }
 
 void TEditDelphiEX::InitComments()
 {
-    TBlockCommentItem *braces = BlockComments.Add();
-    braces->Opener = "{";
-    braces->Closer = "}";
-    TBlockCommentItem *parens = BlockComments.Add();
-    parens->Opener = "(*";
-    parens->Closer = "*)";
+    AddBlockComment("{", "}");
+    AddBlockComment("(*", "*)");
 }
 
 bool TEditDelphiEX::GetTokenStyle(int kind, TEditDrawProps &props) const
 {
     switch (kind) {
-    case tkOther: return Style(props, RgbValue(0, 0, 255));
-    case tkInteger: return Style(props, RgbValue(255, 0, 0));
-    case tkBlockComment:
-    case tkLineComment: return Style(props, RgbValue(0, 128, 0));
     case tkKeyword: return Style(props, RgbValue(0, 0, 128), fsBold);
     case tkPasString: return Style(props, RgbValue(128, 0, 0));
-    default: return false;
+    default: return SourceTokenStyle(kind, props);
     }
 }
 

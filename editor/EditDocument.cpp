@@ -384,19 +384,10 @@ TEditRowCol TLxEditDocs::InsertEndPos(const TEditRowCol &pos, std::string_view t
     const std::string e = GetExpandedLine(pos.Row, tabWidth);
     const size_t col = static_cast<size_t>(std::clamp(pos.Col, 0, static_cast<int>(e.size())));
     const std::string combined = StripFillers(std::string_view(e).substr(0, col)) + StripFillers(text);
-    // The line store splits at CR (an LF right after it dropped) when there is one, else at LF.
-    const char breakByte = combined.find('\r') != std::string::npos ? '\r' : '\n';
-    int rows = 0;
-    size_t lastStart = 0;
-    for (size_t i = 0; i < combined.size(); ++i) {
-        if (combined[i] != breakByte)
-            continue;
-        ++rows;
-        if (breakByte == '\r' && i + 1 < combined.size() && combined[i + 1] == '\n')
-            ++i;
-        lastStart = i + 1;
-    }
-    const std::string last = combined.substr(lastStart);
+    // The rows the line store makes of the text (every break starts one), the last one's width.
+    const std::vector<std::string_view> pieces = SplitTextLines(combined, true);
+    const int rows = static_cast<int>(pieces.size()) - 1;
+    const std::string last(pieces.back());
     return TEditRowCol(pos.Row + rows, static_cast<int>(ExpandTabs(last, tabWidth).size()));
 }
 

@@ -1,6 +1,6 @@
 #include "EditFuncs.h"
 
-#include "platform/Cp932.h"
+#include "platform/Cp932String.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -152,10 +152,8 @@ QString DisplayTextToQString(std::string_view cp932)
     out.reserve(static_cast<qsizetype>(cp932.size()));
     size_t start = 0;
     auto flush = [&](size_t end) {
-        if (end > start) {
-            const std::u16string u = tovik::platform::Cp932ToUtf16(cp932.substr(start, end - start));
-            out.append(QStringView(u.data(), static_cast<qsizetype>(u.size())));
-        }
+        if (end > start)
+            out.append(tovik::platform::Cp932ToQString(cp932.substr(start, end - start)));
     };
     for (size_t i = 0; i < cp932.size(); ++i) {
         const unsigned char b = static_cast<unsigned char>(cp932[i]);
@@ -182,7 +180,7 @@ TEditTextMeasure::TEditTextMeasure(const QFont &font, QPaintDevice *device)
     const qreal half = FMetrics.horizontalAdvance(QStringLiteral("0000000000")) / 10;
     const qreal narrow = FMetrics.horizontalAdvance(QStringLiteral("iiiiiiiiii")) / 10;
     const qreal wide = FMetrics.horizontalAdvance(QStringLiteral("WWWWWWWWWW")) / 10;
-    const qreal kanji = FMetrics.horizontalAdvance(QString::fromUtf8("漢漢漢漢漢")) / 5;
+    const qreal kanji = FMetrics.horizontalAdvance(QStringLiteral("漢漢漢漢漢")) / 5;
     FColumnWidth = half > 0 ? half : 1;
     const qreal eps = 0.01;
     FFixedPitch = std::abs(narrow - half) < eps && std::abs(wide - half) < eps && std::abs(kanji - 2 * half) < eps;
@@ -409,8 +407,7 @@ void SetClipboardText(std::string_view cp932)
 {
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         return;
-    const std::string utf8 = tovik::platform::Cp932ToUtf8(cp932);
-    QGuiApplication::clipboard()->setText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    QGuiApplication::clipboard()->setText(tovik::platform::Cp932ToQString(cp932));
 }
 
 std::string GetClipboardText()
@@ -420,7 +417,7 @@ std::string GetClipboardText()
     const QString text = QGuiApplication::clipboard()->text();
     if (text.isEmpty())
         return std::string();
-    return tovik::platform::Utf8ToCp932(text.toStdString());
+    return tovik::platform::QStringToCp932(text);
 }
 
 bool OpenWithShell(const QString &pathOrAddress)

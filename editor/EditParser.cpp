@@ -1,5 +1,7 @@
 #include "EditParser.h"
 
+#include "editor/EditFuncs.h"
+
 #include <algorithm>
 
 namespace {
@@ -58,6 +60,19 @@ void TEditParserLangEx::AddKeyword(std::string_view word)
         FKeywords.insert(it, std::move(w));
 }
 
+void TEditParserLangEx::AddKeywords(std::span<const char *const> words)
+{
+    for (const char *w : words)
+        AddKeyword(w);
+}
+
+void TEditParserLangEx::AddBlockComment(std::string_view opener, std::string_view closer)
+{
+    TBlockCommentItem *c = BlockComments.Add();
+    c->Opener = opener;
+    c->Closer = closer;
+}
+
 bool TEditParserLangEx::IsKeyword(std::string_view text) const
 {
     size_t lo = 0, hi = FKeywords.size();
@@ -82,6 +97,17 @@ bool TEditParserLangEx::Style(TEditDrawProps &props, int32_t color, uint8_t font
     props.ForeColor = color;
     props.FontStyle = fontStyle;
     return true;
+}
+
+bool TEditParserLangEx::SourceTokenStyle(int kind, TEditDrawProps &props)
+{
+    switch (kind) {
+    case tkOther: return Style(props, RgbValue(0, 0, 255));
+    case tkInteger: return Style(props, RgbValue(255, 0, 0));
+    case tkBlockComment:
+    case tkLineComment: return Style(props, RgbValue(0, 128, 0));
+    default: return false;
+    }
 }
 
 // ---- the parser -----------------------------------------------------------------------

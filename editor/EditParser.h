@@ -25,6 +25,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,12 +69,17 @@ public:
     virtual bool GetTokenStyle(int kind, TEditDrawProps &props) const;
 
     void AddKeyword(std::string_view word);
+    void AddKeywords(std::span<const char *const> words);
+    void AddBlockComment(std::string_view opener, std::string_view closer);
     int KeywordCount() const { return static_cast<int>(FKeywords.size()); }
 
     TBlockComments BlockComments;
 
 protected:
     static bool Style(TEditDrawProps &props, int32_t color, uint8_t fontStyle = 0);
+    // The colours every programming language shares: symbols blue, numbers red, comments
+    // green; false for the other kinds.
+    static bool SourceTokenStyle(int kind, TEditDrawProps &props);
 
 private:
     std::vector<std::string> FKeywords; // lower-cased, sorted, no duplicates

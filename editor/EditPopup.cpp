@@ -11,8 +11,8 @@
 
 TLxEditPopup::TLxEditPopup(TLxEditCustomView *control, TEditView *view) : QMenu(control), Control(control), View(view)
 {
-    auto item = [this](const char *caption, const QKeySequence &keys, int command) {
-        QAction *a = addAction(QString::fromUtf8(caption));
+    auto item = [this](const QString &caption, const QKeySequence &keys, int command) {
+        QAction *a = addAction(caption);
         a->setShortcut(keys);
         // Shown in the menu only: the component handles the keys itself.
         a->setShortcutContext(Qt::WidgetShortcut);
@@ -20,15 +20,15 @@ TLxEditPopup::TLxEditPopup(TLxEditCustomView *control, TEditView *view) : QMenu(
         connect(a, &QAction::triggered, this, [this, command] { Control->PerformCommand(command); });
         return a;
     };
-    ItemUndo = item("Undo(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z), cmdUndo);
-    ItemRedo = item("Redo(&R)", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), cmdRedo);
+    ItemUndo = item(QStringLiteral("Undo(&U)"), QKeySequence(Qt::CTRL | Qt::Key_Z), cmdUndo);
+    ItemRedo = item(QStringLiteral("Redo(&R)"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), cmdRedo);
     addSeparator();
-    ItemCut = item("切り取り(&T)", QKeySequence(Qt::CTRL | Qt::Key_X), cmdCut);
-    ItemCopy = item("コピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), cmdCopy);
-    ItemPaste = item("貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V), cmdPaste);
-    ItemDelete = item("削除(&D)", QKeySequence(Qt::CTRL | Qt::Key_D), cmdDelete);
+    ItemCut = item(QStringLiteral("切り取り(&T)"), QKeySequence(Qt::CTRL | Qt::Key_X), cmdCut);
+    ItemCopy = item(QStringLiteral("コピー(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C), cmdCopy);
+    ItemPaste = item(QStringLiteral("貼り付け(&P)"), QKeySequence(Qt::CTRL | Qt::Key_V), cmdPaste);
+    ItemDelete = item(QStringLiteral("削除(&D)"), QKeySequence(Qt::CTRL | Qt::Key_D), cmdDelete);
     addSeparator();
-    ItemSelectAll = item("すべて選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A), cmdSelectAll);
+    ItemSelectAll = item(QStringLiteral("すべて選択(&A)"), QKeySequence(Qt::CTRL | Qt::Key_A), cmdSelectAll);
     connect(this, &QMenu::aboutToShow, this, [this] { UpdateItems(); });
 }
 

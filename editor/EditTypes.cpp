@@ -15,25 +15,6 @@ namespace {
 constexpr int32_t kNewLineWidth = TEditStringList::kUnmeasuredWidth;
 constexpr int32_t kNewLineState = TEditStringList::kUnparsedState;
 
-// The pieces of text between line breaks, a break after the last piece giving one more (empty)
-// piece: "x\r" is "x" and "". What Put stores.
-std::vector<std::string_view> SplitAtEveryBreak(std::string_view text)
-{
-    std::vector<std::string_view> pieces;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        pieces.push_back(text.substr(start, i - start));
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    pieces.push_back(text.substr(start));
-    return pieces;
-}
-
 // CP932 bytes as wide characters for the C library's collation, folded to lower case when asked.
 std::wstring ToCollationKey(std::string_view cp932, bool fold)
 {
@@ -54,21 +35,21 @@ std::wstring ToCollationKey(std::string_view cp932, bool fold)
 
 } // namespace
 
-std::vector<std::string_view> SplitTextLines(std::string_view text)
+std::vector<std::string_view> SplitTextLines(std::string_view text, bool everyBreak)
 {
     std::vector<std::string_view> pieces;
-    size_t i = 0;
-    const size_t n = text.size();
-    while (i < n) {
-        size_t start = i;
-        while (i < n && text[i] != '\r' && text[i] != '\n')
-            ++i;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '\r' && c != '\n')
+            continue;
         pieces.push_back(text.substr(start, i - start));
-        if (i < n && text[i] == '\r')
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
             ++i;
-        if (i < n && text[i] == '\n')
-            ++i;
+        start = i + 1;
     }
+    if (everyBreak || start < text.size())
+        pieces.push_back(text.substr(start));
     return pieces;
 }
 
@@ -245,7 +226,7 @@ void TEditStringList::Put(int index, std::string_view text)
     Changing();
     // The first piece replaces the line's text and keeps its cache; the others become new lines
     // after it, in the order they come in the text.
-    std::vector<std::string_view> pieces = SplitAtEveryBreak(text);
+    std::vector<std::string_view> pieces = SplitTextLines(text, true);
     FList[index].FString.assign(pieces[0]);
     for (size_t k = 1; k < pieces.size(); ++k)
         InsertRaw(index + static_cast<int>(k), pieces[k], nullptr);

@@ -136,8 +136,10 @@ private:
 };
 
 // Splits text at CR, LF and CR LF the way the line store loads text: a final break adds no
-// empty piece, and an empty text gives no piece.
-std::vector<std::string_view> SplitTextLines(std::string_view text);
+// empty piece, and an empty text gives no piece. With everyBreak, every break starts a piece,
+// so "x\r" is "x" and "", and an empty text is one empty piece: what a line replaced by text
+// with breaks in it becomes.
+std::vector<std::string_view> SplitTextLines(std::string_view text, bool everyBreak = false);
 
 // Where the document came from and how far its line states are valid.
 class TEditModiInfo {

@@ -5,7 +5,7 @@
 #include "editor/EditUndo.h"
 #include "editor/EditView.h"
 #include "editor/LxTextEditor.h"
-#include "platform/Cp932.h"
+#include "platform/Cp932String.h"
 
 #include <QCursor>
 
@@ -425,7 +425,7 @@ void TEditViewController::DoubleClick(int x, int y)
     View->PlaceCaret(true);
     ColumnMemory = end.Col;
     const int kind = token->Kind;
-    const QString text = QString::fromStdString(tovik::platform::Cp932ToUtf8(token->Kind == tkTab ? "" : token->Text));
+    const QString text = tovik::platform::Cp932ToQString(token->Kind == tkTab ? "" : token->Text);
     if (kind == tkURL)
         OpenInBrowser(text);
     else if (kind == tkMail)

@@ -12,28 +12,21 @@ void TEditJavaEX::InitKeywords()
         "default", "break", "continue", "return", "try", "catch", "finally", "throw", "throws", "const",
         "goto",
     };
-    for (const char *w : kWords)
-        AddKeyword(w);
+    AddKeywords(kWords);
 }
 
 void TEditJavaEX::InitComments()
 {
-    TBlockCommentItem *c = BlockComments.Add();
-    c->Opener = "/*";
-    c->Closer = "*/";
+    AddBlockComment("/*", "*/");
 }
 
 bool TEditJavaEX::GetTokenStyle(int kind, TEditDrawProps &props) const
 {
     switch (kind) {
-    case tkOther: return Style(props, RgbValue(0, 0, 255));
-    case tkInteger: return Style(props, RgbValue(255, 0, 0));
-    case tkBlockComment:
-    case tkLineComment: return Style(props, RgbValue(0, 128, 0));
     case tkKeyword: return Style(props, RgbValue(0, 0, 255), fsBold);
     case tkTab: return Style(props, RgbValue(192, 192, 192));
     case tkString: return Style(props, RgbValue(255, 0, 0));
-    default: return false;
+    default: return SourceTokenStyle(kind, props);
     }
 }
 

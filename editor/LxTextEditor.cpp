@@ -15,6 +15,8 @@
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScrollBar>
+#include <QStyleHints>
+#include <QTimerEvent>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -312,8 +314,60 @@ void TLxEditCustomView::CaretChanged()
     if (now.isValid())
         viewport()->update(now);
     FCaretPainted = now;
+    // A caret that moved is shown at once, and blinks again from there.
+    FBlinkOn = true;
+    const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+    if (now.isValid() && flash > 0)
+        FBlinkTimer.start(flash / 2, this);
+    else
+        FBlinkTimer.stop();
+    if (!FPreedit.isEmpty()) {
+        viewport()->update(FPreeditPainted);
+        FPreeditPainted = PreeditRect();
+        viewport()->update(FPreeditPainted);
+    }
     if (hasFocus())
         QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
+}
+
+void TLxEditCustomView::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != FBlinkTimer.timerId()) {
+        QAbstractScrollArea::timerEvent(event);
+        return;
+    }
+    FBlinkOn = !FBlinkOn;
+    if (FCaretPainted.isValid())
+        viewport()->update(FCaretPainted);
+}
+
+QRect TLxEditCustomView::PreeditRect() const
+{
+    if (FPreedit.isEmpty())
+        return QRect();
+    const QRect caret = FView->CaretRect();
+    const QFontMetrics metrics(FPainter.Font());
+    return QRect(caret.left(), caret.top(), metrics.horizontalAdvance(FPreedit) + 2, caret.height());
+}
+
+void TLxEditCustomView::PaintPreedit(QPainter &p)
+{
+    const QRect box = PreeditRect();
+    const QFontMetrics metrics(FPainter.Font());
+    p.setClipRect(FView->TextView.TextRect.adjusted(-1, 0, 0, 0));
+    p.fillRect(box, FPainter.ResolveColor(FPainter.DefaultBackColor, false));
+    p.setFont(FPainter.Font());
+    p.setPen(FPainter.ResolveColor(FPainter.DefaultForeColor, true));
+    const int baseline = box.top() + (box.height() - metrics.height()) / 2 + metrics.ascent();
+    p.drawText(box.left(), baseline, FPreedit);
+    // Unfinished text is underlined, as input methods show it everywhere.
+    const int underline = std::min(box.bottom(), baseline + metrics.underlinePos());
+    p.drawLine(box.left(), underline, box.right() - 1, underline);
+    if (FBlinkOn) {
+        const int x = box.left() + metrics.horizontalAdvance(FPreedit.left(FPreeditCursor));
+        p.fillRect(QRect(x, box.top(), FView->CaretRect().width(), box.height()),
+                   FPainter.ResolveColor(FPainter.DefaultForeColor, true));
+    }
 }
 
 // ---- events -----------------------------------------------------------------------------
@@ -324,7 +378,9 @@ void TLxEditCustomView::paintEvent(QPaintEvent *event)
         return;
     QPainter p(viewport());
     FView->Paint(p, event->rect());
-    if (FView->CaretInfo.IsShown()) {
+    if (!FPreedit.isEmpty() && FView->CaretInfo.IsShown()) {
+        PaintPreedit(p);
+    } else if (FView->CaretInfo.IsShown() && FBlinkOn) {
         const QRect caret = FView->CaretRect();
         const QRect text = FView->TextView.TextRect;
         if (caret.intersects(event->rect()) && caret.left() >= text.left() - 1 && caret.top() >= text.top() &&
@@ -430,16 +486,38 @@ void TLxEditCustomView::keyPressEvent(QKeyEvent *event)
 
 void TLxEditCustomView::inputMethodEvent(QInputMethodEvent *event)
 {
-    if (!event->commitString().isEmpty() && !FView->DrawOption.Readonly)
+    if (FView->DrawOption.Readonly) {
+        event->ignore();
+        return;
+    }
+    viewport()->update(FPreeditPainted);
+    FPreedit.clear();
+    FPreeditPainted = QRect();
+    if (!event->commitString().isEmpty())
         InsertTyped(event->commitString());
+    FPreedit = event->preeditString();
+    FPreeditCursor = static_cast<int>(FPreedit.size());
+    for (const QInputMethodEvent::Attribute &a : event->attributes()) {
+        if (a.type == QInputMethodEvent::Cursor)
+            FPreeditCursor = std::clamp(a.start, 0, static_cast<int>(FPreedit.size()));
+    }
+    FPreeditPainted = PreeditRect();
+    viewport()->update(FPreeditPainted);
+    FBlinkOn = true;
+    if (hasFocus())
+        QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
     event->accept();
 }
 
 QVariant TLxEditCustomView::inputMethodQuery(Qt::InputMethodQuery query) const
 {
     switch (query) {
-    case Qt::ImCursorRectangle:
-        return QRectF(FView->CaretRect().translated(viewport()->pos()));
+    case Qt::ImCursorRectangle: {
+        QRect caret = FView->CaretRect();
+        if (!FPreedit.isEmpty())
+            caret.translate(QFontMetrics(FPainter.Font()).horizontalAdvance(FPreedit.left(FPreeditCursor)), 0);
+        return QRectF(caret.translated(viewport()->pos()));
+    }
     case Qt::ImFont:
         return QVariant::fromValue(FPainter.Font());
     case Qt::ImEnabled:
@@ -512,6 +590,7 @@ void TLxEditCustomView::focusInEvent(QFocusEvent *event)
 void TLxEditCustomView::focusOutEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusOutEvent(event);
+    FBlinkTimer.stop();
     // A context menu taking the focus keeps the selection it acts on.
     if (event->reason() == Qt::PopupFocusReason)
         return;

@@ -17,6 +17,7 @@
 #include "editor/EditViewController.h"
 
 #include <QAbstractScrollArea>
+#include <QBasicTimer>
 
 #include <functional>
 #include <memory>
@@ -100,12 +101,16 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     bool focusNextPrevChild(bool) override { return false; }
     bool viewportEvent(QEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
 
 private:
     void InsertTyped(const QString &text);
     void ApplyScrollBarPolicy();
     void ApplyBorder();
     void CaretChanged();
+    // Where the input method's unfinished text stands (viewport pixels), empty when none.
+    QRect PreeditRect() const;
+    void PaintPreedit(QPainter &p);
 
     std::unique_ptr<TLxEditDocs> FDocs;
     TEditPainter FPainter;
@@ -118,6 +123,14 @@ private:
     bool FSettingBars = false;
     bool FDragging = false;
     QRect FCaretPainted;
+    // The caret blinks at the desktop's flash time; it shows again at once whenever it moves.
+    QBasicTimer FBlinkTimer;
+    bool FBlinkOn = true;
+    // The input method's text still being composed, drawn over the text at the caret, and
+    // the position of its own cursor in it.
+    QString FPreedit;
+    int FPreeditCursor = 0;
+    QRect FPreeditPainted;
 };
 
 class TLxTextEditor : public TLxEditCustomView {

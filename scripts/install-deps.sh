@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config clang lld libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev qt6-image-formats-plugins
   libqt6svg6 qt6-qpa-plugins
-  libarchive-dev zlib1g-dev libgtest-dev libgmock-dev
+  libarchive-dev zlib1g-dev liblzma-dev libgtest-dev libgmock-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-noto-cjk fontconfig
   adwaita-icon-theme hicolor-icon-theme
   xvfb xauth x11-apps x11-utils imagemagick poppler-utils openbox xdotool

@@ -17,18 +17,18 @@ TCharSetList::TCharSetList(TCodePageTest isValidCodePage)
 
     AddCharSet(0, "自動判定", 0, 0, nullptr, "");
     if (isValidCodePage(932)) {
-        AddCharSet(932, "日本語(ShiftJIS)", 0, 0, &TLxDecorderBase::Create, "SJIS");
-        AddCharSet(-932, "日本語(EUC)", 0, 0, &TLxEUCJPDecorder::Create, "EUC");
-        AddCharSet(-933, "日本語(ISO-2022-JP)", 0, 0, &TLxJISDecorder::Create, "JIS");
-        AddCharSet(-2, "UTF-5", 0, 0, &TLxUTF5Decorder::Create, "UTF5");
+        AddCharSet(932, "日本語(ShiftJIS)", 0, 0, &TLxDecorderBase::Create<>, "SJIS");
+        AddCharSet(-932, "日本語(EUC)", 0, 0, &TLxDecorderBase::Create<TLxEUCJPDecorder>, "EUC");
+        AddCharSet(-933, "日本語(ISO-2022-JP)", 0, 0, &TLxDecorderBase::Create<TLxJISDecorder>, "JIS");
+        AddCharSet(-2, "UTF-5", 0, 0, &TLxDecorderBase::Create<TLxUTF5Decorder>, "UTF5");
         AddCharSet(65000, "UTF-7", 0, 0, nullptr, "UTF7");
         // The UTF-8 decoder looks for the signature in the data itself; the flags do nothing.
-        AddCharSet(-65001, "UTF-8(BOM)", 0, 0, &TLxUTF8Decorder::Create, "UTF8");
-        AddCharSet(65001, "UTF-8N", 0, 1, &TLxUTF8Decorder::Create, "UTF8");
-        AddCharSet(-3, "UTF-16BE(BOM)", 1, 1, &TLxUTF16Decorder::Create, "U16B");
-        AddCharSet(-4, "UTF-16LE(BOM)", 0, 1, &TLxUTF16Decorder::Create, "U16L");
-        AddCharSet(-5, "UTF-16BE", 1, 0, &TLxUTF16Decorder::Create, "U16B");
-        AddCharSet(-6, "UTF-16LE", 0, 0, &TLxUTF16Decorder::Create, "U16L");
+        AddCharSet(-65001, "UTF-8(BOM)", 0, 0, &TLxDecorderBase::Create<TLxUTF8Decorder>, "UTF8");
+        AddCharSet(65001, "UTF-8N", 0, 1, &TLxDecorderBase::Create<TLxUTF8Decorder>, "UTF8");
+        AddCharSet(-3, "UTF-16BE(BOM)", 1, 1, &TLxDecorderBase::Create<TLxUTF16Decorder>, "U16B");
+        AddCharSet(-4, "UTF-16LE(BOM)", 0, 1, &TLxDecorderBase::Create<TLxUTF16Decorder>, "U16L");
+        AddCharSet(-5, "UTF-16BE", 1, 0, &TLxDecorderBase::Create<TLxUTF16Decorder>, "U16B");
+        AddCharSet(-6, "UTF-16LE", 0, 0, &TLxDecorderBase::Create<TLxUTF16Decorder>, "U16L");
         AddCharSet(-7, "UTF-32BE(BOM)", 0, 0, nullptr, "U32B");
         AddCharSet(-8, "UTF-32LE(BOM)", 0, 0, nullptr, "U32L");
         AddCharSet(-9, "UTF-32BE", 0, 0, nullptr, "U32B");

@@ -37,7 +37,12 @@ public:
     TLxDecorderBase(const TLxDecorderBase &) = delete;
     TLxDecorderBase &operator=(const TLxDecorderBase &) = delete;
 
-    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
+    // A decoder of class T, this class unless named: what a character set row builds.
+    template <class T = TLxDecorderBase>
+    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM)
+    {
+        return std::make_unique<T>(fileName, bigEndian, hasBOM);
+    }
 
     // Clears lines; when FileName names an existing file, loads it.
     virtual void LoadFromFile(TEditStringList *lines);
@@ -55,12 +60,13 @@ protected:
     void LoadLines(std::string_view text, TEditStringList *lines) const;
 };
 
-// The byte-oriented decoders. The text ends at its end or at a zero byte, whichever comes first;
-// no operation reads beyond the text or moves Current past its end.
-class TLxJPDecorder : public TLxDecorderBase {
+// What the byte and the 16-bit decoders share: the text being decoded, held in memory, the
+// positions in it, the loading and the reading of a line. A line is read character by character
+// through the decoder's PeekChar and Next; loading goes through DecodeRest, the decoder's faster
+// road to the same lines. No operation reads beyond the text or moves Current past its end.
+class TLxSourceDecorder : public TLxDecorderBase {
 public:
     using TLxDecorderBase::TLxDecorderBase;
-    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
 
     // Reads the file named by FileName and decodes it.
     void LoadFromFile(TEditStringList *lines) override;
@@ -69,28 +75,22 @@ public:
     void LoadFromStream(std::istream &stream, TEditStringList *lines) override;
     void LoadFromBytes(std::string_view text, TEditStringList *lines) override;
 
-    // PeekChar, then Next.
-    virtual void ReadChar(std::string &ch);
-    // The character at Current in CP932, empty at the end of the text. A character of several
-    // bytes leaves Current on its last byte, so that Next passes all of it.
-    virtual void PeekChar(std::string &ch);
-    // One byte on; stays at the end of the text.
-    virtual void Next();
-    virtual bool AtEnd();
+    // One character on; stays at the end of the text.
+    virtual void Next() = 0;
+    virtual bool AtEnd() = 0;
     // The line from LineStart to the next line end (CR, LF or CR LF), converted; LineStart then
     // points after the line end.
     virtual void ReadLine(std::string &line);
     // Points TextStart, LineStart and Current at text, which must outlive the decoding.
     virtual void SetSource(std::string_view text);
 
-    // Decodes the source set by SetSource, one ReadLine per line, into lines joined by CR LF
-    // (no CR LF after the last). LoadFromStream gives the same text by a faster road.
-    std::string DecodeByLines();
-
 protected:
-    // Decodes from LineStart to the end of the text and adds the lines, giving the lines
-    // DecodeByLines gives (split at CR, LF and CR LF).
-    virtual void DecodeRest(TEditStringList *lines);
+    // The character at Current in CP932, empty at the end of the text; moves Current as the
+    // decoder's PeekChar does.
+    virtual void PeekDisplayChar(std::string &ch) = 0;
+    // Decodes from LineStart to the end of the text and adds the lines: the lines ReadLine
+    // gives one by one (split at CR, LF and CR LF), a line end at the very end adding none.
+    virtual void DecodeRest(TEditStringList *lines) = 0;
 
     std::string FBuffer; // a stream's bytes while they are decoded
     const uint8_t *TextStart = nullptr;
@@ -99,10 +99,28 @@ protected:
     const uint8_t *Current = nullptr;
 };
 
+// The byte-oriented decoders. The text ends at its end or at a zero byte, whichever comes first.
+class TLxJPDecorder : public TLxSourceDecorder {
+public:
+    using TLxSourceDecorder::TLxSourceDecorder;
+
+    // PeekChar, then Next.
+    virtual void ReadChar(std::string &ch);
+    // The character at Current in CP932, empty at the end of the text. A character of several
+    // bytes leaves Current on its last byte, so that Next passes all of it.
+    virtual void PeekChar(std::string &ch);
+    // One byte on; stays at the end of the text.
+    void Next() override;
+    bool AtEnd() override;
+
+protected:
+    void PeekDisplayChar(std::string &ch) override { PeekChar(ch); }
+    void DecodeRest(TEditStringList *lines) override;
+};
+
 class TLxEUCJPDecorder : public TLxJPDecorder {
 public:
     using TLxJPDecorder::TLxJPDecorder;
-    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
     void PeekChar(std::string &ch) override;
 
 protected:
@@ -112,7 +130,6 @@ protected:
 class TLxJISDecorder : public TLxJPDecorder {
 public:
     using TLxJPDecorder::TLxJPDecorder;
-    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
     void PeekChar(std::string &ch) override;
     void SetSource(std::string_view text) override;
 
@@ -125,7 +142,6 @@ protected:
 class TLxUTF5Decorder : public TLxJPDecorder {
 public:
     using TLxJPDecorder::TLxJPDecorder;
-    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
     void PeekChar(std::string &ch) override;
     // On to the next lead digit ("G" or above) or the end.
     void Next() override;
@@ -137,7 +153,6 @@ protected:
 class TLxUTF8Decorder : public TLxJPDecorder {
 public:
     using TLxJPDecorder::TLxJPDecorder;
-    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
     void PeekChar(std::string &ch) override;
     // Skips the signature EF BB BF when the text starts EF BB.
     void SetSource(std::string_view text) override;
@@ -147,38 +162,26 @@ protected:
 };
 
 // The 16-bit decoders: the same operations over 16-bit units read in little-endian order
-// (positions count bytes, two per unit). An odd last byte is ignored.
-class TLxUnicodeDecorder : public TLxDecorderBase {
+// (positions count bytes, two per unit); each unit is converted to CP932 on its own. An odd last
+// byte is ignored.
+class TLxUnicodeDecorder : public TLxSourceDecorder {
 public:
-    using TLxDecorderBase::TLxDecorderBase;
-
-    void LoadFromFile(TEditStringList *lines) override;
-    void LoadFromStream(std::istream &stream, TEditStringList *lines) override;
-    void LoadFromBytes(std::string_view text, TEditStringList *lines) override;
+    using TLxSourceDecorder::TLxSourceDecorder;
 
     virtual void ReadChar(std::u16string &ch);
     virtual void PeekChar(std::u16string &ch);
-    virtual void Next();
-    virtual bool AtEnd();
-    virtual void ReadLine(std::string &line);
-    virtual void SetSource(std::string_view text);
-
-    std::string DecodeByLines();
+    void Next() override;
+    bool AtEnd() override;
+    void SetSource(std::string_view text) override;
 
 protected:
-    virtual void DecodeRest(TEditStringList *lines);
-
-    std::string FBuffer;
-    const uint8_t *TextStart = nullptr;
-    const uint8_t *TextEnd = nullptr;
-    const uint8_t *LineStart = nullptr;
-    const uint8_t *Current = nullptr;
+    void PeekDisplayChar(std::string &ch) override;
+    void DecodeRest(TEditStringList *lines) override;
 };
 
 class TLxUTF16Decorder : public TLxUnicodeDecorder {
 public:
     using TLxUnicodeDecorder::TLxUnicodeDecorder;
-    static std::unique_ptr<TLxDecorderBase> Create(const std::string &fileName, bool bigEndian, bool hasBOM);
     // The unit at Current, its bytes swapped first for big-endian text.
     void PeekChar(std::u16string &ch) override;
     // Starts one unit in when HasBOM is set, without looking at that unit.

@@ -28,7 +28,7 @@ std::unique_ptr<TLxDecorderBase> TLxTextConvertObj::DecoderFor(int32_t code)
         return nullptr;
     std::unique_ptr<TLxDecorderBase> decoder = item->CreateDecoder(std::string());
     if (!decoder)
-        tovik::platform::ShowMessage(MessageParent, QString::fromUtf8("このファイルタイプは対応していません"),
+        tovik::platform::ShowMessage(MessageParent, QStringLiteral("このファイルタイプは対応していません"),
                                      tovik::platform::MessageKind::Information);
     return decoder;
 }

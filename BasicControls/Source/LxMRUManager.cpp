@@ -16,7 +16,6 @@ using tovik::platform::ProfileFile;
 namespace {
 
 const char *const kSection = "MRU";
-const char *const kClearCaption = "履歴のクリア";
 // The data of the clear item; history items carry their file name.
 constexpr int kClearTag = -1;
 
@@ -204,7 +203,7 @@ void TLxMRUManager::RebuildMenu()
         QAction *separator = new QAction(this);
         separator->setSeparator(true);
         menu->addAction(separator);
-        QAction *clear = new QAction(QString::fromUtf8(kClearCaption), this);
+        QAction *clear = new QAction(QStringLiteral("履歴のクリア"), this);
         clear->setData(kClearTag);
         connect(clear, &QAction::triggered, this, [this, clear] { ItemClicked(clear); });
         menu->addAction(clear);

@@ -1,5 +1,7 @@
 #include "LxNumEdit.h"
 
+#include "platform/NumberText.h"
+
 #include <QApplication>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
@@ -159,13 +161,8 @@ QString TEditNum::Format(bool grouping, bool leadingZeros, int decimals) const
     if (Negative && !IsZero())
         text += QLatin1Char('-');
     if (grouping) {
-        const qsizetype n = IntPart.size();
-        for (qsizetype i = 0; i < n; ++i) {
-            text += IntPart[i];
-            const qsizetype rest = n - 1 - i;
-            if (rest > 0 && rest % 3 == 0)
-                text += QLatin1Char(',');
-        }
+        const std::string grouped = tovik::platform::GroupThousands(IntPart.toLatin1().toStdString());
+        text += QString::fromLatin1(grouped.data(), static_cast<qsizetype>(grouped.size()));
     } else {
         text += IntPart;
     }
@@ -284,71 +281,32 @@ void TLxCustomNum::SetMinValue(int32_t value)
         FMinValue = value;
 }
 
-void TLxCustomNum::SetComma(bool value)
+template <class T>
+void TLxCustomNum::Assign(T &field, T value)
 {
-    if (FModel.Comma != value) {
-        FModel.Comma = value;
+    if (field != value) {
+        field = value;
         update();
     }
 }
 
-void TLxCustomNum::SetDecimalLen(int value)
-{
-    if (FModel.DecimalLen != value) {
-        FModel.DecimalLen = value;
-        update();
-    }
-}
+void TLxCustomNum::SetComma(bool value) { Assign(FModel.Comma, value); }
 
-void TLxCustomNum::SetIntLen(int value)
-{
-    if (FModel.IntLen != value) {
-        FModel.IntLen = value;
-        update();
-    }
-}
+void TLxCustomNum::SetDecimalLen(int value) { Assign(FModel.DecimalLen, value); }
 
-void TLxCustomNum::SetZeroFixed(bool value)
-{
-    if (FModel.ZeroFixed != value) {
-        FModel.ZeroFixed = value;
-        update();
-    }
-}
+void TLxCustomNum::SetIntLen(int value) { Assign(FModel.IntLen, value); }
 
-void TLxCustomNum::SetDeciDispZero(bool value)
-{
-    if (FDeciDispZero != value) {
-        FDeciDispZero = value;
-        update();
-    }
-}
+void TLxCustomNum::SetZeroFixed(bool value) { Assign(FModel.ZeroFixed, value); }
 
-void TLxCustomNum::SetVertAlign(int value)
-{
-    if (FVertAlign != value) {
-        FVertAlign = value;
-        update();
-    }
-}
+void TLxCustomNum::SetDeciDispZero(bool value) { Assign(FDeciDispZero, value); }
+
+void TLxCustomNum::SetVertAlign(int value) { Assign(FVertAlign, value); }
 
 void TLxCustomNum::SetAutoSelect(bool value) { FAutoSelect = value; }
 
-void TLxCustomNum::SetHideSelection(bool value)
-{
-    if (FHideSelection != value) {
-        FHideSelection = value;
-        update();
-    }
-}
+void TLxCustomNum::SetHideSelection(bool value) { Assign(FHideSelection, value); }
 
-void TLxCustomNum::SetBorderStyle(TBorderStyle value)
-{
-    if (FBorderStyle != value) {
-        FBorderStyle = value;
-        update();
-    }
-}
+void TLxCustomNum::SetBorderStyle(TBorderStyle value) { Assign(FBorderStyle, value); }
 
 void TLxCustomNum::SelectAll()
 {
@@ -461,6 +419,18 @@ void TLxCustomNum::TypeText(const QString &text)
     update();
 }
 
+bool TLxCustomNum::DeleteSelection()
+{
+    if (!FSelected)
+        return false;
+    FSelected = false;
+    if (!FModel.IsZero()) {
+        FModel.Clear();
+        Change();
+    }
+    return true;
+}
+
 void TLxCustomNum::keyPressEvent(QKeyEvent *event)
 {
     if (FReadOnly) {
@@ -479,28 +449,15 @@ void TLxCustomNum::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Backspace:
         if (!plain)
             break;
-        if (FSelected) {
-            FSelected = false;
-            if (!FModel.IsZero()) {
-                FModel.Clear();
-                Change();
-            }
-        } else if (FModel.BackSpace()) {
+        if (!DeleteSelection() && FModel.BackSpace())
             Change();
-        }
         update();
         return;
     case Qt::Key_Delete:
         if (!plain)
             break;
-        if (FSelected) {
-            FSelected = false;
-            if (!FModel.IsZero()) {
-                FModel.Clear();
-                Change();
-            }
+        if (DeleteSelection())
             update();
-        }
         return;
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:

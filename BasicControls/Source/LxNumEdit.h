@@ -142,10 +142,16 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    // Sets a property's field; repaints when the value changed.
+    template <class T>
+    void Assign(T &field, T value);
     void Change();
     // Types the characters of text (after the input method's full-width forms are mapped).
     void TypeText(const QString &text);
     void ClearSelection();
+    // Empties the field when its whole text is selected (Change when it was not zero); false
+    // when nothing was selected.
+    bool DeleteSelection();
     void ClampToBounds();
     // The rectangle inside the border, and the caret's rectangle in it.
     QRect ClientRect() const;

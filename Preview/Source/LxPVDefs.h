@@ -6,10 +6,18 @@
 #include <QRect>
 #include <QRectF>
 
+#include <cmath>
+
 // Position markers that pass through every millimetre-to-pixel conversion unchanged and are
 // placed by the layout helpers: the middle of the band, and its right or bottom edge.
 constexpr float pvCenter = -1.0f;
 constexpr float pvFarEdge = -99.0f;
+
+// Pixels per millimetre at dpi dots per inch.
+inline float PixelsPerMM(int dpi) { return float(dpi) / 25.4f; }
+// Millimetres as device pixels at perMM pixels per millimetre: the product formed in double
+// from the single-precision factor, truncated.
+inline int MMToDevicePixels(float mm, float perMM) { return int(std::trunc(double(mm) * double(perMM))); }
 
 // A rectangle by its four edges, right and bottom exclusive, as the page arithmetic states it.
 struct TLxRect {

@@ -40,15 +40,10 @@ int TLxPrevMargin::MarginPixels(int index) const
         return 0;
     switch (index) {
     case mgLeft:
-        return int(std::trunc(double(FLeft) * double(FPrinterInfo->PixelsPerMMX())));
-    case mgRight:
-        return int(std::trunc(double(FRight) * double(FPrinterInfo->PixelsPerMMX())));
+    case mgRight: return MMToDevicePixels(Margin(index), FPrinterInfo->PixelsPerMMX());
     case mgTop:
-        return int(std::trunc(double(FTop) * double(FPrinterInfo->PixelsPerMMY())));
-    case mgBottom:
-        return int(std::trunc(double(FBottom) * double(FPrinterInfo->PixelsPerMMY())));
-    default:
-        return int(std::trunc(double(FGap) * double(FPrinterInfo->PixelsPerMMY())));
+    case mgBottom: return MMToDevicePixels(Margin(index), FPrinterInfo->PixelsPerMMY());
+    default: return MMToDevicePixels(FGap, FPrinterInfo->PixelsPerMMY());
     }
 }
 

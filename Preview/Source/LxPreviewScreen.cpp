@@ -1,5 +1,7 @@
 #include "LxPreviewScreen.h"
 
+#include "LxPVDefs.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -26,6 +28,6 @@ void TLxPVScrenInfo::SetDpi(int dpiX, int dpiY)
 {
     FDpiX = dpiX;
     FDpiY = dpiY;
-    FPixelsPerMMX = float(dpiX) / 25.4f;
-    FPixelsPerMMY = float(dpiY) / 25.4f;
+    FPixelsPerMMX = PixelsPerMM(dpiX);
+    FPixelsPerMMY = PixelsPerMM(dpiY);
 }

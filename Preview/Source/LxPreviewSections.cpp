@@ -5,7 +5,7 @@
 #include "LxPVProcs.h"
 #include "LxPrinters.h"
 #include "editor/EditFuncs.h"
-#include "platform/Cp932.h"
+#include "platform/Cp932String.h"
 
 #include <QPainter>
 
@@ -92,8 +92,7 @@ void TLxPvPlaneTextSection::SetLines(const QStringList &lines)
     FLines.clear();
     FLines.reserve(size_t(lines.size()));
     for (const QString &line : lines)
-        FLines.push_back(tovik::platform::Utf16ToCp932(
-            std::u16string_view(reinterpret_cast<const char16_t *>(line.utf16()), size_t(line.size()))));
+        FLines.push_back(tovik::platform::QStringToCp932(line));
 }
 
 void TLxPvPlaneTextSection::SetShowRowNumbers(bool value)

@@ -136,8 +136,8 @@ void TLxPVPrinterInfo::Store(const TDeviceValues &v)
     FBottomGap = v.PhysicalHeight - v.PageHeight - v.OffsetY;
     FDpiX = v.DpiX;
     FDpiY = v.DpiY;
-    FPixelsPerMMX = float(v.DpiX) / 25.4f;
-    FPixelsPerMMY = float(v.DpiY) / 25.4f;
+    FPixelsPerMMX = PixelsPerMM(v.DpiX);
+    FPixelsPerMMY = PixelsPerMM(v.DpiY);
 }
 
 void TLxPVPrinterInfo::Load()
@@ -195,9 +195,7 @@ int TLxPVPrinterInfo::MMToPixels(bool horizontal, float value)
 {
     if (value == pvFarEdge || value == pvCenter)
         return int(value);
-    // The product is formed in double from the stored single-precision factor.
-    const double perMM = horizontal ? double(PixelsPerMMX()) : double(PixelsPerMMY());
-    return int(std::trunc(double(value) * perMM));
+    return MMToDevicePixels(value, horizontal ? PixelsPerMMX() : PixelsPerMMY());
 }
 
 QStringList TLxPVPrinterInfo::PaperNames()

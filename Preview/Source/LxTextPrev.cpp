@@ -224,34 +224,28 @@ void TLxCustomTextPrev::UpdateScrollBars()
     FUpdatingBars = false;
 }
 
-void TLxCustomTextPrev::ScrollToX(int x)
-{
-    const int cw = viewport()->width();
-    x = std::min(std::max(x, cw - FExtentWidth), 0);
-    if (x == FScrollX)
-        return;
-    const int dx = x - FScrollX;
-    FScrollX = x;
-    UpdateScrollBars();
-    if (std::abs(dx) > cw / 2)
-        viewport()->update();
-    else
-        viewport()->scroll(dx, 0);
-}
+void TLxCustomTextPrev::ScrollToX(int x) { ScrollAxis(Qt::Horizontal, x); }
 
-void TLxCustomTextPrev::ScrollToY(int y)
+void TLxCustomTextPrev::ScrollToY(int y) { ScrollAxis(Qt::Vertical, y); }
+
+void TLxCustomTextPrev::ScrollAxis(Qt::Orientation orientation, int offset)
 {
-    const int ch = viewport()->height();
-    y = std::min(std::max(y, ch - FExtentHeight), 0);
-    if (y == FScrollY)
+    const bool across = orientation == Qt::Horizontal;
+    int &scroll = across ? FScrollX : FScrollY;
+    const int size = across ? viewport()->width() : viewport()->height();
+    offset = std::min(std::max(offset, size - (across ? FExtentWidth : FExtentHeight)), 0);
+    if (offset == scroll)
         return;
-    const int dy = y - FScrollY;
-    FScrollY = y;
+    const int step = offset - scroll;
+    scroll = offset;
     UpdateScrollBars();
-    if (std::abs(dy) > ch / 2)
+    // A long step repaints everything; a short one moves what is shown and paints the rest.
+    if (std::abs(step) > size / 2)
         viewport()->update();
+    else if (across)
+        viewport()->scroll(step, 0);
     else
-        viewport()->scroll(0, dy);
+        viewport()->scroll(0, step);
 }
 
 void TLxCustomTextPrev::ScrollAction(Qt::Orientation orientation, int action)
@@ -399,39 +393,24 @@ void TLxCustomTextPrev::SetPreviewMode(TLxTXPreviewMode value)
         OnScaleChange(this, FScale);
 }
 
-void TLxCustomTextPrev::SetColor(const QColor &value)
+template <class T>
+void TLxCustomTextPrev::Assign(T &field, const T &value)
 {
-    FColor = value;
-    viewport()->update();
-}
-
-void TLxCustomTextPrev::SetPaperColor(const QColor &value)
-{
-    FPaperColor = value;
-    viewport()->update();
-}
-
-void TLxCustomTextPrev::SetPaperShadowColor(const QColor &value)
-{
-    FPaperShadowColor = value;
-    viewport()->update();
-}
-
-void TLxCustomTextPrev::SetShowDefaultMargin(bool value)
-{
-    if (value == FShowDefaultMargin)
+    if (field == value)
         return;
-    FShowDefaultMargin = value;
+    field = value;
     viewport()->update();
 }
 
-void TLxCustomTextPrev::SetShowPrintableRect(bool value)
-{
-    if (value == FShowPrintableRect)
-        return;
-    FShowPrintableRect = value;
-    viewport()->update();
-}
+void TLxCustomTextPrev::SetColor(const QColor &value) { Assign(FColor, value); }
+
+void TLxCustomTextPrev::SetPaperColor(const QColor &value) { Assign(FPaperColor, value); }
+
+void TLxCustomTextPrev::SetPaperShadowColor(const QColor &value) { Assign(FPaperShadowColor, value); }
+
+void TLxCustomTextPrev::SetShowDefaultMargin(bool value) { Assign(FShowDefaultMargin, value); }
+
+void TLxCustomTextPrev::SetShowPrintableRect(bool value) { Assign(FShowPrintableRect, value); }
 
 void TLxCustomTextPrev::SetBorderStyle(TBorderStyle value)
 {

@@ -119,6 +119,11 @@ protected:
     void scrollContentsBy(int, int) override {}
 
 private:
+    // Sets a property's field; repaints when the value changed.
+    template <class T>
+    void Assign(T &field, const T &value);
+    // Scrolls along one axis to offset, kept so that the pages stay in view.
+    void ScrollAxis(Qt::Orientation orientation, int offset);
     void CheckPageSize();
     void PageFinished();
     void ScrollAction(Qt::Orientation orientation, int action);

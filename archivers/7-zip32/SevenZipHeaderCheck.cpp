@@ -1,5 +1,7 @@
 #include "SevenZipHeaderCheck.h"
 
+#include "archivers/common/SevenZipDirectory.h"
+
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
@@ -124,6 +126,15 @@ bool SevenZipHeaderPlausible(const char *path)
         std::vector<uint8_t> header(size);
         if (pread(fd, header.data(), size, static_cast<off_t>(at)) != static_cast<ssize_t>(size))
             break;
+        // Files and substreams come after the folders and, in most archives, inside a packed
+        // header: the header reader decodes it and weighs every count against its bytes.
+        std::vector<SevenZipFile> files;
+        bool lying = false;
+        ReadSevenZipDirectory(path, static_cast<uint64_t>(s), files, &lying);
+        if (lying) {
+            plausible = false;
+            break;
+        }
         Cursor c{header.data(), header.data() + size};
         uint8_t id = c.byte();
         if (id == 0x17) {

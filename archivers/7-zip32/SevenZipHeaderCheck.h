@@ -2,8 +2,10 @@
 //
 // libarchive believes the folder and pack-stream counts of a 7z header and reserves and walks
 // that many records: a 200-byte file that claims fifty million folders costs gigabytes of
-// memory and a minute of work. A count can never exceed the header's length in bytes (every
-// record takes at least one), so a header that claims more is refused here.
+// memory and a minute of work; so does a count of files or substreams, which most archives
+// keep in an LZMA-packed header. A count can never exceed the header's length in bytes (every
+// record takes at least one; a file without data a bit), so a header that claims more is
+// refused here.
 #ifndef TOVIK_ARCHIVERS_SEVENZIPHEADERCHECK_H
 #define TOVIK_ARCHIVERS_SEVENZIPHEADERCHECK_H
 

@@ -201,6 +201,24 @@ void lh3DefaultPositions(uint8_t *lengths)
     }
 }
 
+// A table as -lh3- sends it: count lengths from readOne, where three leading lengths of 1
+// mean that a single code follows in singleBits bits instead. False when the lengths make
+// no code.
+template <class ReadOne>
+bool readLh3Table(BitReader &in, HuffmanTable &table, unsigned count, unsigned singleBits, unsigned tableBits,
+                  ReadOne readOne)
+{
+    uint8_t lengths[kLh3Codes] = {};
+    for (unsigned i = 0; i < count; ++i) {
+        lengths[i] = readOne();
+        if (i == 2 && lengths[0] == 1 && lengths[1] == 1 && lengths[2] == 1) {
+            table.setSingle(in.bits(singleBits));
+            return true;
+        }
+    }
+    return table.build(lengths, count, tableBits);
+}
+
 } // namespace
 
 ReadError DecodeLh3(InputStream &input, uint64_t originalSize, const archivers::DataSink &sink)
@@ -212,34 +230,18 @@ ReadError DecodeLh3(InputStream &input, uint64_t originalSize, const archivers::
     while (!out.done()) {
         if (blockLeft == 0) {
             blockLeft = in.bits(16);
-            // Codes: a flag, then 4 bits of length - 1. Three leading lengths of 1 mean a
-            // single code follows in 9 bits.
-            uint8_t lengths[kLh3Codes] = {};
-            bool single = false;
-            for (unsigned i = 0; i < kLh3Codes; ++i) {
-                lengths[i] = static_cast<uint8_t>(in.bit() ? in.bits(4) + 1 : 0);
-                if (i == 2 && lengths[0] == 1 && lengths[1] == 1 && lengths[2] == 1) {
-                    tables->code.setSingle(in.bits(9));
-                    single = true;
-                    break;
-                }
-            }
-            if (!single && !tables->code.build(lengths, kLh3Codes, 12))
+            // Codes: a flag, then 4 bits of length - 1; a single code in 9 bits.
+            if (!readLh3Table(in, tables->code, kLh3Codes, 9, 12,
+                              [&] { return static_cast<uint8_t>(in.bit() ? in.bits(4) + 1 : 0); }))
                 return ReadError::Corrupt;
-            uint8_t positions[kLh3Positions] = {};
+            // Positions: a flag for a table of 4-bit lengths (a single code in 10 bits), else
+            // the built-in one.
             if (in.bit()) {
-                single = false;
-                for (unsigned i = 0; i < kLh3Positions; ++i) {
-                    positions[i] = static_cast<uint8_t>(in.bits(4));
-                    if (i == 2 && positions[0] == 1 && positions[1] == 1 && positions[2] == 1) {
-                        tables->position.setSingle(in.bits(10));
-                        single = true;
-                        break;
-                    }
-                }
-                if (!single && !tables->position.build(positions, kLh3Positions, 8))
+                if (!readLh3Table(in, tables->position, kLh3Positions, 10, 8,
+                                  [&] { return static_cast<uint8_t>(in.bits(4)); }))
                     return ReadError::Corrupt;
             } else {
+                uint8_t positions[kLh3Positions] = {};
                 lh3DefaultPositions(positions);
                 tables->position.build(positions, kLh3Positions, 8);
             }

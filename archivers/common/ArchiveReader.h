@@ -33,6 +33,9 @@ struct EntryInfo {
     // produces more than a known originalSize: more data means a damaged archive.
     uint64_t originalSize = 0;
     uint64_t compressedSize = 0;
+    // Where compressedSize packs more than this entry (the first entry of a solid block): the
+    // original size of all it packs, which the rate compares with. 0: the entry alone.
+    uint64_t packedOriginalSize = 0;
     uint32_t crc = 0;            // the format's checksum; 0 where it has none
     uint16_t dosDate = 0;        // MS-DOS date and time, local time
     uint16_t dosTime = 0;
@@ -81,6 +84,13 @@ class ArchiveReader {
 public:
     virtual ~ArchiveReader() = default;
 
+    // Told every so often while open() lists how many entries it has listed; answering false
+    // stops the listing, and open() then fails (ReadError::Corrupt). May be empty.
+    std::function<bool(std::size_t listed)> onListed;
+    // Whether the last open() stopped listing at damage rather than at the archive's end: the
+    // entries before the damage are listed.
+    bool listingCut() const { return listingCut_; }
+
     // Opens and lists the archive at path (a file-system byte string). On success the
     // entries are available through entries(), in archive order. Listing happens here, once,
     // so that walking the entries later costs constant time per entry.
@@ -110,6 +120,16 @@ public:
     // the format allows, handing each to receiver. Answers false when the receiver stopped
     // the run. The default extracts them one by one.
     virtual bool extractEach(const std::vector<std::size_t> &wanted, EntryReceiver &receiver);
+
+protected:
+    // Readers call this after each entry they list, with the count so far; false when the
+    // listing is to stop.
+    bool listed(std::size_t count)
+    {
+        return !onListed || count % kListedEvery != 0 || onListed(count);
+    }
+    static constexpr std::size_t kListedEvery = 256;
+    bool listingCut_ = false;
 };
 
 // Hands entry index of reader to receiver through extract(): begin, data, end. Answers false

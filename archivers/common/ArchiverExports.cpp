@@ -7,7 +7,9 @@
 #include "archivers/common/SafeFileWriter.h"
 #include "platform/Cp932.h"
 
+#include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstring>
 #include <functional>
 #include <mutex>
@@ -218,6 +220,10 @@ bool WildcardMatch(std::string_view p, std::string_view s)
     return pi == p.size();
 }
 
+// The listing progress of the calling thread's opens ("SetListProgress").
+thread_local LxArcListProgressProc t_listProgress = nullptr;
+thread_local void *t_listProgressUser = nullptr;
+
 int32_t Step(OpenArc *p, std::size_t from)
 {
     const auto &entries = p->reader->entries();
@@ -228,7 +234,7 @@ int32_t Step(OpenArc *p, std::size_t from)
         }
     }
     p->current = kNoEntry;
-    return -1;
+    return p->reader->listingCut() ? LX_ARC_END_DAMAGED : -1;
 }
 
 // Passes extractEach's calls on to a library caller's procedure.
@@ -443,7 +449,17 @@ LX_HARC OpenArchive(const LibraryInfo &info, LX_HWND, const char *path, LX_DWORD
             arc->reader = Recall(path, st);
         if (arc->reader == nullptr) {
             arc->reader = info.createReader();
-            if (arc->reader == nullptr || arc->reader->open(path) != ReadError::None)
+            if (arc->reader == nullptr)
+                return nullptr;
+            if (LxArcListProgressProc proc = t_listProgress) {
+                void *user = t_listProgressUser;
+                arc->reader->onListed = [proc, user](std::size_t listed) {
+                    return proc(user, static_cast<int32_t>(std::min<std::size_t>(listed, INT32_MAX))) == 0;
+                };
+            }
+            const ReadError opened = arc->reader->open(path);
+            arc->reader->onListed = nullptr;
+            if (opened != ReadError::None)
                 return nullptr;
             Remember(path, arc->reader);
         }
@@ -459,6 +475,12 @@ LX_HARC OpenArchive(const LibraryInfo &info, LX_HWND, const char *path, LX_DWORD
     } catch (...) {
     }
     return nullptr;
+}
+
+void SetListProgress(LxArcListProgressProc proc, void *user)
+{
+    t_listProgress = proc;
+    t_listProgressUser = proc != nullptr ? user : nullptr;
 }
 
 int32_t CloseArchive(LX_HARC arc)
@@ -557,7 +579,10 @@ LX_BOOL GetCompressedSizeEx(LX_HARC arc, int64_t *size)
 LX_WORD GetRatio(LX_HARC arc)
 {
     const EntryInfo *e = Current(arc);
-    return e != nullptr ? RatioOf(e->originalSize, e->compressedSize) : 0;
+    if (e == nullptr)
+        return 0;
+    // A solid block's packed size sits on its first entry: its rate is the block's.
+    return RatioOf(e->packedOriginalSize != 0 ? e->packedOriginalSize : e->originalSize, e->compressedSize);
 }
 
 LX_WORD GetDate(LX_HARC arc)

@@ -27,6 +27,7 @@ LX_BOOL GetRunning();
 LX_BOOL CheckArchive(const LibraryInfo &info, const char *path, int32_t mode);
 int32_t GetArchiveType(const LibraryInfo &info, const char *path);
 LX_HARC OpenArchive(const LibraryInfo &info, LX_HWND window, const char *path, LX_DWORD mode);
+void SetListProgress(LxArcListProgressProc proc, void *user);
 int32_t CloseArchive(LX_HARC arc);
 int32_t FindFirst(LX_HARC arc, const char *pattern, void *info);
 int32_t FindNext(LX_HARC arc, void *info);
@@ -69,6 +70,8 @@ std::optional<std::size_t> FindEntry(const std::vector<EntryInfo> &entries, std:
     TOVIK_ARC_EXPORT LX_HARC PREFIX##OpenArchive(LX_HWND w, const char *p, LX_DWORD m)                              \
     { return ::tovik::archivers::OpenArchive(INFO, w, p, m); }                                                      \
     TOVIK_ARC_EXPORT int32_t PREFIX##CloseArchive(LX_HARC a) { return ::tovik::archivers::CloseArchive(a); }        \
+    TOVIK_ARC_EXPORT void PREFIX##SetListProgress(LxArcListProgressProc p, void *u)                                 \
+    { ::tovik::archivers::SetListProgress(p, u); }                                                                  \
     TOVIK_ARC_EXPORT int32_t PREFIX##FindFirst(LX_HARC a, const char *p, void *i)                                   \
     { return ::tovik::archivers::FindFirst(a, p, i); }                                                              \
     TOVIK_ARC_EXPORT int32_t PREFIX##FindNext(LX_HARC a, void *i) { return ::tovik::archivers::FindNext(a, i); }    \

@@ -2,6 +2,7 @@
 
 #include "archivers/common/DosTime.h"
 #include "archivers/common/LocaleGuard.h"
+#include "archivers/common/SevenZipDirectory.h"
 #include "archivers/common/ZipDirectory.h"
 #include "platform/Cp932.h"
 
@@ -447,6 +448,7 @@ ReadError LibarchiveReader::open(const std::string &path)
     entries_.clear();
     dataSource_.clear();
     special_.clear();
+    listingCut_ = false;
     ReadError error = ReadError::None;
     ArchivePtr a(startListing(error));
     if (a == nullptr)
@@ -468,6 +470,7 @@ ReadError LibarchiveReader::open(const std::string &path)
             // again and again, so it is never retried; what was listed so far stays listed.
             if (entries_.empty())
                 return ErrorOf(a.get());
+            listingCut_ = true;
             break;
         }
         if (entries_.empty()) {
@@ -496,6 +499,8 @@ ReadError LibarchiveReader::open(const std::string &path)
         }
         hasHardlinks = hasHardlinks || hardlink != nullptr;
         entries_.push_back(std::move(info));
+        if (!listed(entries_.size()))
+            return ReadError::Corrupt;
         if (raw)
             break;
     }
@@ -581,6 +586,19 @@ void LibarchiveReader::FillPackedSizes(const std::vector<int64_t> &positions, bo
             }
         }
     }
+    if (base == ARCHIVE_FORMAT_7ZIP) {
+        // The header's own layout, when it agrees with libarchive's listing entry by entry
+        // (links and other special entries aside, whose size libarchive reports its own way).
+        std::vector<SevenZipFile> files;
+        bool agree = ReadSevenZipDirectory(path_, base_, files) && files.size() == entries_.size();
+        for (std::size_t i = 0; agree && i < entries_.size(); ++i)
+            agree = special_[i] || !IsKnownSize(entries_[i].originalSize) || entries_[i].originalSize == files[i].size;
+        for (std::size_t i = 0; agree && i < entries_.size(); ++i) {
+            entries_[i].compressedSize = files[i].packedSize;
+            entries_[i].packedOriginalSize = files[i].blockSize;
+            known[i] = true;
+        }
+    }
     bool stored = probe_.filter == ARCHIVE_FILTER_NONE &&
                   (base == ARCHIVE_FORMAT_TAR || base == ARCHIVE_FORMAT_CPIO || base == ARCHIVE_FORMAT_AR);
     bool positional = base == ARCHIVE_FORMAT_RAR || base == ARCHIVE_FORMAT_RAR_V5 || base == ARCHIVE_FORMAT_ZIP;
@@ -596,8 +614,9 @@ void LibarchiveReader::FillPackedSizes(const std::vector<int64_t> &positions, bo
             int64_t span = next - positions[i];
             e.compressedSize = span > 0 ? static_cast<uint64_t>(span) : kUnknownSize;
         } else {
-            // Solid blocks and compressed streams (7z, CAB, a compressed tar) do not tell what
-            // one entry takes; a share of the whole would be a guess shown as a fact.
+            // Solid blocks and compressed streams (CAB, a compressed tar, a 7z header that could
+            // not be read) do not tell what one entry takes; a share of the whole would be a
+            // guess shown as a fact.
             e.compressedSize = kUnknownSize;
         }
     }

@@ -2,8 +2,9 @@
 //
 // A profile names the formats and filters a library reads; the reader lists every entry at
 // open time (names converted to CP932 by EntryNameToCp932), fills in what libarchive does not
-// report (CRC and compressed size from a ZIP's central directory, an estimate elsewhere) and
-// decodes one entry by reading the archive again up to it.
+// report (CRC and compressed size from a ZIP's central directory, packed sizes from a 7z
+// header, the span between headers where that is honest) and decodes one entry by reading the
+// archive again up to it.
 #ifndef TOVIK_ARCHIVERS_LIBARCHIVEREADER_H
 #define TOVIK_ARCHIVERS_LIBARCHIVEREADER_H
 

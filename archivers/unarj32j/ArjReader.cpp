@@ -125,7 +125,15 @@ ReadError ArjReader::open(const std::string &path)
     if (!readBasic(file_, start, b))
         return ReadError::Corrupt;
     uint64_t pos = b.next;
-    while (readBasic(file_, pos, b) && !b.end) {
+    listingCut_ = false;
+    for (;;) {
+        if (!readBasic(file_, pos, b)) {
+            // No end mark: the archive stops short, or a header is broken.
+            listingCut_ = true;
+            break;
+        }
+        if (b.end)
+            break;
         const uint8_t *h = b.bytes.data();
         const unsigned host = h[3], flags = h[4], method = h[5], type = h[6];
         ArjData d;
@@ -160,8 +168,12 @@ ReadError ArjReader::open(const std::string &path)
             e.method += "/vol";
         e.encrypted = (flags & kGarbled) != 0;
         add(std::move(e), d);
-        if (pos < b.next)
-            break; // a size wrapping around
+        if (!listed(entries_.size()))
+            return ReadError::Corrupt;
+        if (pos < b.next) {
+            listingCut_ = true; // a size wrapping around
+            break;
+        }
     }
     return ReadError::None;
 }

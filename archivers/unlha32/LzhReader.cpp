@@ -160,7 +160,8 @@ std::string uniDirToCp932(const std::string &bytes)
     return codecs::Utf16LeToCp932(cleaned);
 }
 
-enum class Parse { Ok, End, Bad };
+// Junk: no header starts there at all (what follows an archive without its end mark).
+enum class Parse { Ok, End, Bad, Junk };
 
 // The raw header of one entry, as its level lays it out, before its fields are combined.
 struct RawHeader {
@@ -279,8 +280,10 @@ Parse parseHeader(ArchiveFile &file, uint64_t off, bool strict, Header &h)
     if (!file.read(off, &first, 1) || first == 0)
         return Parse::End;
     uint8_t base[32];
-    if (!file.read(off, base, 22) || !looksLikeMethod(base + 2))
+    if (!file.read(off, base, 22))
         return Parse::Bad;
+    if (!looksLikeMethod(base + 2))
+        return Parse::Junk;
     const unsigned level = base[20];
     Fields f;
     RawHeader r;
@@ -405,8 +408,14 @@ ReadError LzhReader::open(const std::string &path)
     uint64_t off = 0;
     if (ReadError error = begin(path, &FindArchiveStart, off); error != ReadError::None)
         return error;
+    listingCut_ = false;
     Header h;
-    while (off < file_.size() && parseHeader(file_, off, false, h) == Parse::Ok) {
+    while (off < file_.size()) {
+        const Parse parsed = parseHeader(file_, off, false, h);
+        if (parsed != Parse::Ok) {
+            listingCut_ = parsed == Parse::Bad;
+            break;
+        }
         LzhData d;
         d.offset = h.dataOffset;
         d.compressed = h.compressed;
@@ -417,8 +426,12 @@ ReadError LzhReader::open(const std::string &path)
         d.link = h.link;
         d.lhark = h.lhark;
         add(std::move(h.info), d);
+        if (!listed(entries_.size()))
+            return ReadError::Corrupt;
         off = h.next;
     }
+    // The last entry's data run past the end of the file.
+    listingCut_ = listingCut_ || off > file_.size();
     return ReadError::None;
 }
 

@@ -69,7 +69,9 @@ protected:
             return false;
         QWidget *page = FWindow->PageControl1->currentWidget();
         TFormViewer *form = page ? page->findChild<TFormViewer *>() : nullptr;
-        const bool target = form ? watched == form->ListFileView->viewport() : watched == FWindow;
+        // The archives open once the window shows: wait for the first tab's listed rows.
+        const bool target = form ? watched == form->ListFileView->viewport() && form->ListModel->rowCount() > 0
+                                 : watched == FWindow && qApp->arguments().size() <= 1;
         if (!target)
             return false;
         FDone = true;

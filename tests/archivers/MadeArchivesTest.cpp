@@ -157,8 +157,10 @@ protected:
                 continue;
             }
             EXPECT_EQ(e.originalSize, static_cast<int64_t>(data.size())) << name;
-            // Solid blocks and compressed streams do not tell an entry's packed size: it is
-            // unknown (-1) and has no rate, rather than a share made up from the whole.
+            // Compressed streams and a solid block's later entries do not tell an entry's
+            // packed size: it is unknown (-1) and has no rate, rather than a share made up
+            // from the whole. (A solid block's rate, on its first entry, is the block's: here
+            // that entry, big.bin, is nearly all of its block.)
             if (e.compressedSize < 0)
                 EXPECT_EQ(e.ratio, 0) << name;
             else
@@ -431,6 +433,38 @@ TEST_F(MadeArchivesTest, TruncatedArchivesFailCleanly)
             }
         }
     }
+}
+
+TEST_F(MadeArchivesTest, ListingCutByDamageSaysSo)
+{
+    // How a walk over every entry of archive ends: -1 at the true end, LX_ARC_END_DAMAGED
+    // where damage stopped the listing; the count of entries walked.
+    auto walk = [](const ArchiverLibrary &lib, const std::string &archive, int &entries) {
+        auto open = reinterpret_cast<LxArcOpenArchiveProc>(lib.symbol(LX_ARC_OPENARCHIVE));
+        auto first = reinterpret_cast<LxArcFindFirstProc>(lib.symbol(LX_ARC_FINDFIRST));
+        auto next = reinterpret_cast<LxArcFindNextProc>(lib.symbol(LX_ARC_FINDNEXT));
+        auto close = reinterpret_cast<LxArcCloseArchiveProc>(lib.symbol(LX_ARC_CLOSEARCHIVE));
+        entries = 0;
+        LX_HARC arc = open(nullptr, archive.c_str(), 0);
+        if (!arc)
+            return -100;
+        int r = first(arc, "*.*", nullptr);
+        for (; r == 0; r = next(arc, nullptr))
+            ++entries;
+        close(arc);
+        return r;
+    };
+    int whole = 0, cut = 0;
+    EXPECT_EQ(walk(libs_.tar, path("made.tar"), whole), -1);
+    const std::string data = ReadFile(path("made.tar"));
+    // The cut falls inside big.bin's data; the entries up to it stay listed.
+    const std::size_t big = data.find("big.bin");
+    ASSERT_NE(big, std::string::npos);
+    const std::string cutPath = path("cut-listing.tar");
+    WriteFile(cutPath, data.substr(0, big + 512 + 700'000));
+    EXPECT_EQ(walk(libs_.tar, cutPath, cut), LX_ARC_END_DAMAGED);
+    EXPECT_GT(cut, 0);
+    EXPECT_LT(cut, whole);
 }
 
 TEST_F(MadeArchivesTest, ToolCatAndExtractGoThroughTheWrappers)

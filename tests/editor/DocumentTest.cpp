@@ -98,6 +98,12 @@ TEST(DocumentRangeTest, SplitDeleteInsertReplace)
     Load(d, {"ab"});
     EXPECT_EQ(d.InsertEndPos({0, 1}, "\tz", 4), TEditRowCol(0, 5));
     EXPECT_EQ(d.InsertEndPos({0, 1}, "x\r\n\ty", 4), TEditRowCol(1, 5));
+    // Text with both kinds of break: the end is where the line store put the text's last byte.
+    const TEditRowCol end = d.InsertEndPos({0, 1}, "x\r\ny\nz", 4);
+    EXPECT_EQ(end, TEditRowCol(2, 1));
+    d.InsertTextAt({0, 1}, "x\r\ny\nz", 4);
+    ASSERT_EQ(d.Count(), 3);
+    EXPECT_EQ(d[2], "zb");
 }
 
 TEST(DocumentRangeTest, CopyOfAThreeRowSelection)

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QInputMethodEvent>
 #include <QScrollBar>
+#include <QStyleHints>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -234,6 +235,65 @@ TEST_F(EditorViewTest, LongLineScrollsHorizontally)
     EXPECT_TRUE(editor.Options()->TextView.TextRect.contains(caret.topLeft())) << caret.x();
     Key(Qt::Key_Home);
     EXPECT_EQ(Info().HorzOffset, 0);
+}
+
+// Whether the caret's column of pixels is drawn dark at the caret's place now.
+bool CaretDrawn(const QImage &image, const QRect &caret)
+{
+    return qGray(image.pixel(caret.left(), caret.center().y())) < 128;
+}
+
+TEST_F(EditorViewTest, CaretBlinksAndShowsAgainWhenMoved)
+{
+    const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+    QGuiApplication::styleHints()->setCursorFlashTime(100);
+    editor.Lines()->SetLines({"abc", "def"});
+    Key(Qt::Key_Right);
+    bool seenOn = false;
+    bool seenOff = false;
+    for (int i = 0; i < 60 && !(seenOn && seenOff); ++i) {
+        QTest::qWait(10);
+        (CaretDrawn(Grab(), editor.Options()->CaretRect()) ? seenOn : seenOff) = true;
+    }
+    EXPECT_TRUE(seenOn);
+    EXPECT_TRUE(seenOff);
+    // Whatever the phase, a caret that moves is shown where it went.
+    for (int i = 0; i < 5; ++i) {
+        Key(Qt::Key_Right);
+        EXPECT_TRUE(CaretDrawn(editor.viewport()->grab().toImage(), editor.Options()->CaretRect()));
+    }
+    QGuiApplication::styleHints()->setCursorFlashTime(flash);
+}
+
+TEST_F(EditorViewTest, PreeditIsShownAtTheCaretUntilCommitted)
+{
+    editor.Lines()->SetLines({"ab"});
+    Key(Qt::Key_End);
+    const QRect caret = editor.Options()->CaretRect();
+    // Past the row's end stands the end mark; the composition is drawn over it.
+    const QRect after(caret.left() + 2, caret.top(), 30, caret.height());
+    const QImage plain = Grab().copy(after);
+
+    QInputMethodEvent compose(QStringLiteral("にほ"), {{QInputMethodEvent::Cursor, 1, 1, QVariant()}});
+    QCoreApplication::sendEvent(&editor, &compose);
+    // Shown, not stored; the input method's window follows the composing cursor.
+    EXPECT_EQ((*editor.Lines())[0], "ab");
+    EXPECT_NE(Grab().copy(after), plain);
+    const QRect imeCaret = static_cast<QWidget &>(editor).inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    EXPECT_GT(imeCaret.left(), caret.translated(editor.viewport()->pos()).left());
+
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("日本"));
+    QCoreApplication::sendEvent(&editor, &commit);
+    EXPECT_EQ((*editor.Lines())[0], "ab" + Utf8ToCp932("日本"));
+    EXPECT_EQ(Info().Caret, TEditRowCol(0, 6));
+
+    // A read-only editor takes no composition at all.
+    Info().Readonly = true;
+    const QImage before = Grab();
+    QInputMethodEvent refused(QStringLiteral("て"), {});
+    QCoreApplication::sendEvent(&editor, &refused);
+    EXPECT_EQ(Grab(), before);
 }
 
 } // namespace

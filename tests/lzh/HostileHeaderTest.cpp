@@ -86,6 +86,54 @@ TEST(HostileLzhHeaders, DeclaredSizesNeverLetDataGrow)
     EXPECT_FALSE(tovik::archivers::IsKnownSize(huge.entries[0].originalSize));
 }
 
+TEST(HostileLzhHeaders, Level3LengthsThatLieListNothingOrFailTheEntry)
+{
+    using tovik::tests::LzhHeader3;
+    using Reader = tovik::unlha32::LzhReader;
+    ScratchDir dir;
+    const std::string name = std::string("\x01", 1) + "a.txt";
+    auto good = Open<Reader>(dir, "good.lzh", LzhHeader3("hello", {name}, 5, 5));
+    ASSERT_EQ(good.entries.size(), 1u);
+    EXPECT_EQ(good.entries[0].name, "a.txt");
+    EXPECT_EQ(good.data[0], std::make_pair(ReadError::None, std::string("hello")));
+
+    // A wrong header CRC, or a first field other than 4: not a level-3 header.
+    Bytes flipped = LzhHeader3("hello", {name}, 5, 5);
+    flipped[33] ^= 1;
+    EXPECT_TRUE(Open<Reader>(dir, "crc.lzh", flipped).entries.empty());
+    EXPECT_TRUE(Open<Reader>(dir, "word.lzh", LzhHeader3("hello", {name}, 5, 5, 0, 2)).entries.empty());
+
+    // Header lengths (the header is 46 bytes) short of the base header or of an extended
+    // header, past the file, past any plausible header: nothing is listed.
+    for (uint32_t total : {31u, 33u, 40u, 60u, 4096u, 0x100001u, 0xFFFFFFFFu})
+        EXPECT_TRUE(Open<Reader>(dir, "total.lzh", LzhHeader3("hello", {name}, 5, 5, total)).entries.empty()) << total;
+    // A length that swallows part of the data: the entry's data then runs past the file.
+    auto swallowed = Open<Reader>(dir, "swallow.lzh", LzhHeader3("hello", {name}, 5, 5, 50));
+    ASSERT_EQ(swallowed.entries.size(), 1u);
+    EXPECT_EQ(swallowed.data[0].first, ReadError::Corrupt);
+
+    // Extended-header lengths past the header, or too short to hold their own length and type.
+    for (uint32_t size : {0xFFFFFFFFu, 0x7FFFFFFFu, 3u, 4u, 5u, 0x40u}) {
+        auto lying = Open<Reader>(dir, "ext.lzh", LzhHeader3("hello", {name, std::string("\x02", 1) + "dir"}, 5, 5, 0, 4, size));
+        EXPECT_TRUE(lying.entries.empty()) << size;
+    }
+
+    // 64-bit sizes: 2^63 is no size; 2^56 from five bytes is a damaged entry.
+    const std::string sizes63("\x42\x05\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x80", 17);
+    auto huge = Open<Reader>(dir, "huge.lzh", LzhHeader3("hello", {name, sizes63}, 5, 5));
+    ASSERT_EQ(huge.entries.size(), 1u);
+    EXPECT_FALSE(tovik::archivers::IsKnownSize(huge.entries[0].originalSize));
+    std::string bomb(17, '\0');
+    bomb[0] = 0x42;
+    bomb[1] = 5;
+    bomb[16] = 1;
+    auto bombed = Open<Reader>(dir, "bomb.lzh", LzhHeader3("hello", {name, bomb}, 5, 5));
+    ASSERT_EQ(bombed.entries.size(), 1u);
+    EXPECT_EQ(bombed.entries[0].originalSize, uint64_t{1} << 56);
+    EXPECT_EQ(bombed.data[0].first, ReadError::Corrupt);
+    EXPECT_LE(bombed.data[0].second.size(), 5u);
+}
+
 TEST(HostileLzhHeaders, StubSearchTakesOnlyAWholeHeader)
 {
     ScratchDir dir;

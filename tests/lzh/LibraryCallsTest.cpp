@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <dlfcn.h>
 
 using tovik::tests::ScratchDir;
@@ -45,6 +47,33 @@ public:
         }
         get<LxArcCloseArchiveProc>(LX_ARC_CLOSEARCHIVE)(arc);
         return out;
+    }
+    // Lists archive with the listing progress switched on (stopping it when stop is set):
+    // the counts reported, the entries walked and how the walk ended; -100 when the open failed.
+    int walk(const std::string &archive, std::vector<int32_t> &reported, int &entries, bool stop = false) const
+    {
+        struct Hook {
+            std::vector<int32_t> *reported;
+            bool stop;
+        } hook {&reported, stop};
+        auto setProgress = get<LxArcSetListProgressProc>(LX_ARC_SETLISTPROGRESS);
+        setProgress(
+            [](void *user, int32_t listed) -> int32_t {
+                auto *h = static_cast<Hook *>(user);
+                h->reported->push_back(listed);
+                return h->stop ? 1 : 0;
+            },
+            &hook);
+        LX_HARC arc = get<LxArcOpenArchiveProc>(LX_ARC_OPENARCHIVE)(nullptr, archive.c_str(), 0);
+        setProgress(nullptr, nullptr);
+        entries = 0;
+        if (!arc)
+            return -100;
+        int r = get<LxArcFindFirstProc>(LX_ARC_FINDFIRST)(arc, "*.*", nullptr);
+        for (; r == 0; r = get<LxArcFindNextProc>(LX_ARC_FINDNEXT)(arc, nullptr))
+            ++entries;
+        get<LxArcCloseArchiveProc>(LX_ARC_CLOSEARCHIVE)(arc);
+        return r;
     }
     int command(const std::string &line, std::string &message) const
     {
@@ -129,3 +158,54 @@ TEST(LibraryCalls, ArjListsAndExtractsThroughTheContract)
 }
 
 } // namespace
+
+TEST(LibraryCalls, ListingReportsProgressAndStopsAtDamage)
+{
+    struct Family {
+        const char *library, *prefix, *archive, *make;
+        bool available;
+    };
+    const Family families[] = {
+        {"unlha32.so", "Unlha", "a.lzh", "java -jar /usr/share/java/jlhafrontend.jar a a.lzh f/*",
+         std::filesystem::exists("/usr/share/java/jlhafrontend.jar")},
+        {"unarj32j.so", "Unarj", "a.arj", "arj a -y a.arj f", tovik::tests::HaveTool("arj")},
+    };
+    for (const Family &f : families) {
+        SCOPED_TRACE(f.archive);
+        Library lib(f.library, f.prefix);
+        ASSERT_TRUE(lib.loaded()) << f.library << " is not built";
+        if (!f.available) {
+            std::printf("skipped %s: its archiving tool is not installed\n", f.archive);
+            continue;
+        }
+        ScratchDir dir;
+        for (int i = 0; i < 300; ++i)
+            dir.write("f/" + std::to_string(1000 + i) + ".txt", tovik::tests::SampleText(200 + i, i));
+        ASSERT_EQ(dir.run(f.make), 0);
+        const std::string archive = (dir.path() / f.archive).string();
+
+        std::vector<int32_t> reported;
+        int entries = 0;
+        EXPECT_EQ(lib.walk(archive, reported, entries), -1);
+        EXPECT_EQ(entries, 300);
+        EXPECT_EQ(reported, std::vector<int32_t> {256});
+        // Asked to stop, the library stops at the first report and the open fails. (A copy:
+        // the archive just listed is remembered, and not listed again.)
+        const std::string bytes = dir.read(f.archive);
+        dir.write("copy", bytes);
+        reported.clear();
+        EXPECT_EQ(lib.walk((dir.path() / "copy").string(), reported, entries, true), -100);
+        EXPECT_EQ(reported, std::vector<int32_t> {256});
+
+        // Cut in the middle, the entries before the cut list and the end says why.
+        dir.write("cut", bytes.substr(0, bytes.size() / 2));
+        reported.clear();
+        EXPECT_EQ(lib.walk((dir.path() / "cut").string(), reported, entries), LX_ARC_END_DAMAGED);
+        EXPECT_GT(entries, 100);
+        EXPECT_LT(entries, 300);
+        // Whatever follows a whole archive is no damage.
+        dir.write("tail", bytes + std::string(5000, 'x'));
+        EXPECT_EQ(lib.walk((dir.path() / "tail").string(), reported, entries), -1);
+        EXPECT_EQ(entries, 300);
+    }
+}

@@ -2,6 +2,8 @@
 
 #include "archivers/codecs/Crc.h"
 
+#include <algorithm>
+
 namespace tovik::tests {
 namespace {
 
@@ -92,6 +94,43 @@ Bytes LzhHeader2(const std::string &data, const std::vector<std::string> &extend
     return b;
 }
 
+Bytes LzhHeader3(const std::string &data, const std::vector<std::string> &extended, uint32_t packed, uint32_t original,
+                 uint32_t total, uint16_t sizeWord, uint32_t lastExtendedSize)
+{
+    Bytes b;
+    put16(b, sizeWord);
+    append(b, "-lh0-");
+    put32(b, packed);
+    put32(b, original);
+    put32(b, 1700000000);
+    b.push_back(0x20);
+    b.push_back(3);
+    put16(b, crc16(data));
+    b.push_back('U');
+    put32(b, 0);   // the header's length, below
+    // The header CRC extension first, zero while the CRC is made.
+    put32(b, 7);
+    b.push_back(0x00);
+    const std::size_t crcAt = b.size();
+    put16(b, 0);
+    for (std::size_t i = 0; i < extended.size(); ++i) {
+        const bool last = i + 1 == extended.size();
+        put32(b, last && lastExtendedSize != 0 ? lastExtendedSize : static_cast<uint32_t>(extended[i].size() + 4));
+        append(b, extended[i]);
+    }
+    put32(b, 0);
+    if (total == 0)
+        total = static_cast<uint32_t>(b.size());
+    for (int i = 0; i < 4; ++i)
+        b[24 + i] = static_cast<uint8_t>(total >> (8 * i));
+    append(b, data);
+    b.push_back(0);
+    const uint16_t crc = codecs::Crc16(0, b.data(), std::min<std::size_t>(total, b.size()));
+    b[crcAt] = static_cast<uint8_t>(crc);
+    b[crcAt + 1] = static_cast<uint8_t>(crc >> 8);
+    return b;
+}
+
 namespace {
 
 // A basic header: 60 EA, size, the bytes, their CRC-32, no extended header.
@@ -179,6 +218,24 @@ std::vector<Bytes> HostileHeaders()
     all.push_back(LzhHeader2("hello", {std::string("\x01", 1) + "a.txt"}, 5, 5, -6));
     all.push_back(LzhHeader2("hello", {std::string("\x02\xff\xff\xff", 4), std::string("\x01", 1) + "a"}, 5, 5));
     all.push_back(LzhHeader2("hello", {std::string("\x44", 1) + "a", std::string("\x45", 1) + "\xff"}, 5, 5));
+    // Level 3: the same lies in 32-bit fields; header lengths past the file, past any
+    // plausible header and short of the extended headers; extended-header lengths past the
+    // header or too short to hold their own type. Every CRC holds.
+    const std::string name = std::string("\x01", 1) + "a.txt";
+    std::string bomb(17, '\0');
+    bomb[0] = 0x42;
+    bomb[1] = 5;
+    bomb[16] = 1;   // 2^56 bytes from five
+    all.push_back(LzhHeader3("hello", {name}, 5, 5));
+    all.push_back(LzhHeader3("hello", {name, sizes63}, 5, 5));
+    all.push_back(LzhHeader3("hello", {name, bomb}, 5, 5));
+    all.push_back(LzhHeader3("hello", {name}, 5, 5, 0, 2));
+    for (uint32_t total : {31u, 33u, 40u, 46u, 60u, 4096u, 0x100001u, 0xFFFFFFFFu})
+        all.push_back(LzhHeader3("hello", {name}, 5, 5, total));
+    for (uint32_t size : {0xFFFFFFFFu, 0x7FFFFFFFu, 3u, 4u, 5u, 0x40u})
+        all.push_back(LzhHeader3("hello", {name, std::string("\x02", 1) + "dir"}, 5, 5, 0, 4, size));
+    all.push_back(LzhHeader3("hello", {std::string("\x44", 1) + "a", std::string("\x45", 1) + "\xff"}, 5, 5));
+    all.push_back(LzhHeader3("hello", {name}, 0xFFFFFFF0u, 0xFFFFFFF0u));
     return all;
 }
 

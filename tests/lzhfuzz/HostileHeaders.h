@@ -31,6 +31,14 @@ Bytes LzhHeader01(const Lzh01 &h);
 Bytes LzhHeader2(const std::string &data, const std::vector<std::string> &extended, uint32_t packed, uint32_t original,
                  int sizeFieldDelta = 0);
 
+// A level-3 header (32-bit sizes throughout) with the given extended headers (type byte first)
+// and its whole-header CRC. total, when not 0, is written as the header's length in place of
+// the real one, and the CRC is then made over that many bytes of the file, so that it holds
+// for what a reader takes as the header. sizeWord is the first field (4 is right);
+// lastExtendedSize, when not 0, is written as the last extended header's length.
+Bytes LzhHeader3(const std::string &data, const std::vector<std::string> &extended, uint32_t packed, uint32_t original,
+                 uint32_t total = 0, uint16_t sizeWord = 4, uint32_t lastExtendedSize = 0);
+
 // An ARJ main header, one file header and the end mark. firstSize is the file header's
 // first_hdr_size byte (30 is right); the header CRC is always right.
 Bytes ArjArchive(const std::string &name, const std::string &data, unsigned firstSize = 30,

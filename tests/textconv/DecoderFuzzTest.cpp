@@ -3,6 +3,7 @@
 #include "editor/EditTypes.h"
 #include "textconv/LxTCTypes.h"
 #include "textconv/LxTextDecorder.h"
+#include "tests/textconv/DecodeByLines.h"
 
 #include <gtest/gtest.h>
 
@@ -68,12 +69,9 @@ TEST(DecoderFuzz, RandomBytesOfAnyLengthDecodeSafely)
             ASSERT_NO_THROW(decoder->LoadFromBytes(text, &lines)) << row->Name << " length " << length;
             // The character-by-character road must not read past the end either.
             if (length <= 1024) {
-                if (auto *jp = dynamic_cast<TLxJPDecorder *>(decoder.get())) {
-                    jp->SetSource(text);
-                    jp->DecodeByLines();
-                } else if (auto *wide = dynamic_cast<TLxUnicodeDecorder *>(decoder.get())) {
-                    wide->SetSource(text);
-                    wide->DecodeByLines();
+                if (auto *source = dynamic_cast<TLxSourceDecorder *>(decoder.get())) {
+                    source->SetSource(text);
+                    DecodeByLines(*source);
                 }
             }
         }

@@ -1,6 +1,7 @@
 #include "editor/EditTypes.h"
 #include "textconv/LxTCTypes.h"
 #include "textconv/LxTextDecorder.h"
+#include "tests/textconv/DecodeByLines.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>
@@ -174,16 +175,10 @@ TEST(Decoders, LoadFromStreamMatchesReadLine)
         for (int32_t code : codes) {
             TCharSetList sets;
             std::unique_ptr<TLxDecorderBase> decoder = sets.FindByCode(code)->CreateDecoder("");
-            std::string byLines;
-            if (auto *jp = dynamic_cast<TLxJPDecorder *>(decoder.get())) {
-                jp->SetSource(text);
-                byLines = jp->DecodeByLines();
-            } else {
-                auto *wide = dynamic_cast<TLxUnicodeDecorder *>(decoder.get());
-                ASSERT_NE(wide, nullptr);
-                wide->SetSource(text);
-                byLines = wide->DecodeByLines();
-            }
+            auto *source = dynamic_cast<TLxSourceDecorder *>(decoder.get());
+            ASSERT_NE(source, nullptr);
+            source->SetSource(text);
+            const std::string byLines = DecodeByLines(*source);
             TEditStringList expected;
             expected.SetText(byLines);
             TEditStringList lines;

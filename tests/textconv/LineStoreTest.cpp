@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -195,6 +196,20 @@ TEST(LineStore, TextLoadsAtEveryKindOfBreakAndSavesWithCrLf)
     std::ostringstream out;
     list.SaveToStream(out);
     EXPECT_EQ(out.str(), std::string("a\r\nb\r\nc\r\nd\r\n\r\ne\0f\r\n", 19));
+}
+
+// The one splitter: how a final break and an empty text count when a line is loaded, and
+// when a line is replaced by text with breaks in it (every break starts a line).
+TEST(LineStore, SplitterCountsAFinalBreakOnlyWhenEveryBreakStartsALine)
+{
+    using Pieces = std::vector<std::string_view>;
+    EXPECT_EQ(SplitTextLines(""), Pieces {});
+    EXPECT_EQ(SplitTextLines("", true), Pieces {""});
+    EXPECT_EQ(SplitTextLines("x\r"), Pieces {"x"});
+    EXPECT_EQ(SplitTextLines("x\r", true), (Pieces {"x", ""}));
+    EXPECT_EQ(SplitTextLines("a\n\rb\r\r\nc"), (Pieces {"a", "", "b", "", "c"}));
+    EXPECT_EQ(SplitTextLines("a\n\rb\r\r\nc", true), (Pieces {"a", "", "b", "", "c"}));
+    EXPECT_EQ(SplitTextLines("\r\n\n", true), (Pieces {"", "", ""}));
 }
 
 TEST(LineStore, ModiInfoResetsToUntitled)

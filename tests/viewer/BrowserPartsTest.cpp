@@ -166,6 +166,20 @@ TEST_F(EntryOpenerTest, MemoryExtractionReadsAtMostTheLimitOrSaysWhyNot)
     EXPECT_FALSE(TEntryOpener(none).ExtractToMemory(Entry("big.txt")).Attempted);
 }
 
+TEST_F(EntryOpenerTest, MemoryExtractionShowsOnlyTheBytesTheLibraryWrote)
+{
+    // The buffer is sized by the listing; an entry that holds less than it claims (or whose
+    // size is unknown) shows its own bytes and nothing of the rest of the buffer.
+    TEntryOpener opener(impl);
+    for (int64_t declared : {int64_t{4096}, int64_t{7}, int64_t{-1}}) {
+        TLxPackedItem liar = Entry("sub/note.txt");
+        liar.OriginalSize = declared;
+        const TEntryOpener::MemoryResult got = opener.ExtractToMemory(liar);
+        EXPECT_TRUE(got.Message.isEmpty()) << declared << " " << got.Message.toStdString();
+        EXPECT_EQ(got.Text, QByteArray("note\r\n")) << declared;
+    }
+}
+
 TEST_F(EntryOpenerTest, DiskExtractionGoesFlatIntoAPrivateFolder)
 {
     EXPECT_EQ(TEntryOpener::PlanDiskExtraction(QString()).Message, QStringLiteral("作業用フォルダが作成できませんでした"));

@@ -790,15 +790,19 @@ TEST_F(ViewerTest, LongListingShowsProgressAndCanBeCancelled)
     // The window goes on answering while the archive is listed; after a moment the tab
     // shows how many entries it has read, and the listing can be cancelled.
     QString shown;
+    QString captionWhileListing;
     int ticks = 0;
     QTimer watch;
     watch.setInterval(50);
     QObject::connect(&watch, &QTimer::timeout, [&] {
         ++ticks;
         TFormViewer *form = window->PageControl1->count() ? Form(0) : nullptr;
+        // The count grows while the library is still opening the archive.
         if (form && shown.isEmpty() && form->NoticeBar->isVisible() && form->CancelButton->isVisible() &&
-            form->NoticeText->text().contains(QStringLiteral("件"))) {
+            form->NoticeText->text().contains(QStringLiteral("件")) &&
+            !form->NoticeText->text().endsWith(QStringLiteral(" 0 件"))) {
             shown = form->NoticeText->text();
+            captionWhileListing = window->PageControl1->tabText(0);
             QTest::keyClick(form, Qt::Key_Escape);
         }
     });
@@ -807,6 +811,7 @@ TEST_F(ViewerTest, LongListingShowsProgressAndCanBeCancelled)
     watch.stop();
     EXPECT_GT(ticks, 3);
     EXPECT_TRUE(shown.startsWith(QStringLiteral("書庫を読んでいます…"))) << shown.toStdString();
+    EXPECT_EQ(captionWhileListing, archive);
     // Cancelled, the tab is as after a failed open: the archive's name only, and why.
     TFormViewer *form = Form(0);
     ASSERT_NE(form, nullptr);
@@ -851,6 +856,33 @@ TEST_F(ViewerTest, FailedOpensSayWhyInsideTheTab)
     // A tab that opened has nothing to say.
     window->OpenFiles({MakeSampleZip()});
     EXPECT_FALSE(Form(2)->NoticeBar->isVisible());
+}
+
+TEST_F(ViewerTest, ArchiveDamagedPartWayShowsWhatWasRead)
+{
+    REQUIRE_LIBRARY("tar32.so");
+    QProcess python;
+    const QString tar = tmp.filePath(QStringLiteral("cut.tar"));
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import io, os, sys, tarfile\n"
+                                 "buf = io.BytesIO()\n"
+                                 "with tarfile.open(fileobj=buf, mode='w') as t:\n"
+                                 "    for name, size in (('first.txt', 10), ('big.bin', 200000), ('last.txt', 10)):\n"
+                                 "        info = tarfile.TarInfo(name); info.size = size\n"
+                                 "        t.addfile(info, io.BytesIO(os.urandom(size)))\n"
+                                 "data = buf.getvalue()\n"
+                                 "open(sys.argv[1], 'wb').write(data[:data.index(b'big.bin') + 100000])\n"),
+                  tar});
+    ASSERT_TRUE(python.waitForFinished(60000));
+    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    OpenWindow({tar});
+    ASSERT_EQ(window->PageControl1->count(), 1);
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(Form(0)->NoticeBar->isVisible());
+    EXPECT_EQ(Form(0)->NoticeText->text(), QStringLiteral("書庫が途中で壊れています。読めた所までを表示しています"));
+    EXPECT_GE(Form(0)->ListModel->rowCount(), 1);
+    EXPECT_LE(Form(0)->ListModel->rowCount(), 2);
 }
 
 TEST_F(ViewerTest, EntryShownCutSaysSoInTheTextViewer)
