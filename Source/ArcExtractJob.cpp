@@ -499,8 +499,14 @@ TExtractResult RunExtractJob(TLxArcImpl &Impl, const TExtractRequest &Request, T
         Progress = &ownProgress;
     TArcInfoList &registry = Impl.Registry();
     std::unique_ptr<TLxArchiveBase> wrapper = registry.CreateWrapper(registry.CurrentItem());
+    // A cancel stops the listing too, where the library lets it.
+    if (wrapper)
+        wrapper->SetListProgress([Progress](int32_t) { return !Progress->Stopping(); });
     if (!wrapper || !wrapper->OpenArchive(nullptr, Impl.FileName())) {
-        result.OpenError = "書庫を開けません";
+        if (Progress->Stopping())
+            result.Cancelled = true;
+        else
+            result.OpenError = "書庫を開けません";
         return result;
     }
     struct Closer {

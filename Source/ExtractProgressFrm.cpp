@@ -163,7 +163,7 @@ TOverwriteAnswer AskOverwriteQuestion(QWidget *parent, const std::string &relati
 QString ExtractSummaryText(const TExtractResult &result)
 {
     if (!result.Opened)
-        return QString::fromStdString(result.OpenError);
+        return result.Cancelled ? QStringLiteral("展開を中止しました。") : QString::fromStdString(result.OpenError);
     QStringList lines;
     if (result.Cancelled || result.Aborted)
         lines << QStringLiteral("展開を中止しました。%1 個のファイルを展開しました。").arg(Grouped(result.Written));

@@ -339,6 +339,18 @@ TEST_F(ExtractJobTest, CancelInTheMiddleLeavesOnlyWholeFiles)
     for (const auto &[k, v] : files)
         EXPECT_EQ(v, ReadFile(many / k)) << k;   // no partial file, no temporary one
     EXPECT_EQ(static_cast<int64_t>(files.size()), r.Written);
+
+    // A cancel while the archive is still being read (a copy not listed before) writes
+    // nothing at all.
+    const fs::path copy = root_ / "copy.zip";
+    fs::copy_file(archive, copy);
+    TExtractProgress early;
+    early.CancelRequested = true;
+    const fs::path none = root_ / "none";
+    TExtractResult e = Job(copy, none, {}, TOverwritePolicy::Ask, nullptr, &early);
+    EXPECT_TRUE(e.Cancelled);
+    EXPECT_EQ(e.Written, 0);
+    EXPECT_TRUE(Files(Tree(none)).empty());
 }
 
 TEST_F(ExtractJobTest, HostileNamesAndLinksWriteNothingOutsideTheFolder)
