@@ -17,6 +17,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -28,6 +29,8 @@ constexpr const char *kFolderInPlace = "同じ名前のフォルダがありま�
 constexpr const char *kWriteFailed = "ファイルに書き込めません";
 constexpr const char *kNoBatch = "この書庫ライブラリは展開先への展開に対応していません";
 constexpr const char *kNoSpace = "展開先の空き容量が足りません";
+// Files from this size on are held against the free space before they are written.
+constexpr int64_t kSpaceCheckFrom = 1 << 20;
 
 // The path with every separator that stands alone as "/" (a "\" may be the second byte of a
 // two-byte character).
@@ -239,10 +242,31 @@ private:
             return LX_EACH_SKIP;
         }
         const std::string &leaf = c.Parts.back();
-        struct stat st;
+        // A size the disk cannot hold is refused before a byte is written (an old file it
+        // replaces still takes its room until then). The holes of a sparse entry take none;
+        // small files are left to the write itself.
+        struct statvfs fs;
+        if (!sparse && c.Entry->Size >= kSpaceCheckFrom && fstatvfs(dir_, &fs) == 0 &&
+            static_cast<unsigned long long>(c.Entry->Size) >
+                static_cast<unsigned long long>(fs.f_bavail) * static_cast<unsigned long long>(fs.f_frsize)) {
+            Fail(c, kNoSpace);
+            return LX_EACH_SKIP;
+        }
+        // A new name is written in place: created here and now (never through a link), it is
+        // ours to remove when the entry fails. A name that exists already gets the question,
+        // and is replaced through a temporary file only when the new one is complete.
         replace_ = false;
-        if (fstatat(dir_, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-            if (S_ISDIR(st.st_mode)) {
+        fd_ = openat(dir_, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd_ >= 0) {
+            direct_ = true;
+            temp_ = leaf;
+        } else if (errno != EEXIST) {
+            Fail(c, ReasonFor(errno));
+            return LX_EACH_SKIP;
+        } else {
+            direct_ = false;
+            struct stat st;
+            if (fstatat(dir_, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode)) {
                 Fail(c, kFolderInPlace);
                 return LX_EACH_SKIP;
             }
@@ -268,27 +292,18 @@ private:
                 return LX_EACH_SKIP;
             }
             replace_ = true;
-        }
-        // A size the disk cannot hold is refused before a byte is written (an old file it
-        // replaces still takes its room until then). The holes of a sparse entry take none.
-        struct statvfs fs;
-        if (!sparse && c.Entry->Size > 0 && fstatvfs(dir_, &fs) == 0 &&
-            static_cast<unsigned long long>(c.Entry->Size) >
-                static_cast<unsigned long long>(fs.f_bavail) * static_cast<unsigned long long>(fs.f_frsize)) {
-            Fail(c, kNoSpace);
-            return LX_EACH_SKIP;
-        }
-        static std::atomic<unsigned> serial{0};
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            temp_ = ".tovik-" + std::to_string(getpid()) + "-" + std::to_string(serial.fetch_add(1)) + ".part";
-            fd_ = openat(dir_, temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-            if (fd_ >= 0 || errno != EEXIST)
-                break;
-        }
-        if (fd_ < 0) {
-            temp_.clear();
-            Fail(c, ReasonFor(errno));
-            return LX_EACH_SKIP;
+            static std::atomic<unsigned> serial{0};
+            for (int attempt = 0; attempt < 100; ++attempt) {
+                temp_ = ".tovik-" + std::to_string(getpid()) + "-" + std::to_string(serial.fetch_add(1)) + ".part";
+                fd_ = openat(dir_, temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+                if (fd_ >= 0 || errno != EEXIST)
+                    break;
+            }
+            if (fd_ < 0) {
+                temp_.clear();
+                Fail(c, ReasonFor(errno));
+                return LX_EACH_SKIP;
+            }
         }
         current_ = &c;
         written_ = 0;
@@ -358,6 +373,13 @@ private:
         else if (writeError_ != 0)
             close(fd_);
         fd_ = -1;
+        if (writeError_ == 0 && direct_) {
+            temp_.clear();
+            ++result_.Written;
+            current_ = nullptr;
+            Count();
+            return;
+        }
         if (writeError_ == 0) {
             const std::string &leaf = c.Parts.back();
             int rc = renameat2(dir_, temp_.c_str(), dir_, leaf.c_str(), replace_ ? 0 : RENAME_NOREPLACE);
@@ -418,6 +440,7 @@ private:
     int fd_ = -1;
     std::string temp_;
     bool replace_ = false;
+    bool direct_ = false;   // written under its final name, which did not exist before
     int64_t written_ = 0;
     bool holed_ = false;   // a hole was left: the length is set at the end
     int writeError_ = 0;
@@ -476,8 +499,14 @@ TExtractResult RunExtractJob(TLxArcImpl &Impl, const TExtractRequest &Request, T
         Progress = &ownProgress;
     TArcInfoList &registry = Impl.Registry();
     std::unique_ptr<TLxArchiveBase> wrapper = registry.CreateWrapper(registry.CurrentItem());
+    // A cancel stops the listing too, where the library lets it.
+    if (wrapper)
+        wrapper->SetListProgress([Progress](int32_t) { return !Progress->Stopping(); });
     if (!wrapper || !wrapper->OpenArchive(nullptr, Impl.FileName())) {
-        result.OpenError = "書庫を開けません";
+        if (Progress->Stopping())
+            result.Cancelled = true;
+        else
+            result.OpenError = "書庫を開けません";
         return result;
     }
     struct Closer {
@@ -512,12 +541,30 @@ TExtractResult RunExtractJob(TLxArcImpl &Impl, const TExtractRequest &Request, T
     // Which entries the request names; of several entries of one name the last one counts,
     // as when the archive is unpacked in order.
     std::vector<std::string> files, folders;
+    std::size_t askedFolders = 0;   // folders[askedFolders ...] were asked without their "/"
     for (const std::string &asked : Request.Entries) {
         std::string n = MatchKey(asked);
         if (!n.empty() && n.back() == '/')
             folders.push_back(n);
         else
             files.push_back(n);
+    }
+    // A name asked without its trailing "/" that no file has is taken as a folder when one
+    // has it ("docs" for "docs/").
+    askedFolders = folders.size();
+    if (!files.empty()) {
+        std::unordered_set<std::string> fileKeys;
+        for (const Listed &e : listed)
+            if (!e.Folder)
+                fileKeys.insert(MatchKey(e.Name));
+        for (auto it = files.begin(); it != files.end();) {
+            if (!it->empty() && fileKeys.count(*it) == 0) {
+                folders.push_back(*it + '/');
+                it = files.erase(it);
+            } else {
+                ++it;
+            }
+        }
     }
     std::unordered_map<std::string, std::size_t> fileIndex;
     for (std::size_t i = 0; i < files.size(); ++i)
@@ -551,7 +598,8 @@ TExtractResult RunExtractJob(TLxArcImpl &Impl, const TExtractRequest &Request, T
             result.Unmatched.push_back(tovik::platform::Cp932ToUtf8(files[i]));
     for (std::size_t i = 0; i < folders.size(); ++i)
         if (!folderFound[i])
-            result.Unmatched.push_back(tovik::platform::Cp932ToUtf8(folders[i]));
+            result.Unmatched.push_back(tovik::platform::Cp932ToUtf8(
+                i < askedFolders ? folders[i] : folders[i].substr(0, folders[i].size() - 1)));
 
     // The destination, created when missing. It is the user's choice: a link there is
     // followed; nothing below it is.

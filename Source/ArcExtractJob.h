@@ -7,9 +7,11 @@
 //   from CP932, and refused when a part is ".." or cannot be a file name here;
 // - folders below the destination are created one by one and opened without following a
 //   link, so a link planted in the destination (or one the archive made) is never entered;
-// - data goes to a temporary file beside the final name and is renamed over it only when
-//   complete and verified: a failed or cancelled entry leaves nothing behind, and an existing
-//   link at the final name is replaced, never written through.
+// - a new name is created exclusively (never through a link) and removed again when its
+//   entry fails or is cancelled; over an existing name the data goes to a temporary file
+//   beside it and is renamed over it only when complete and verified: a failed or cancelled
+//   entry leaves nothing behind, and an existing link at the final name is replaced, never
+//   written through.
 // Questions (an existing file) and progress go to a listener, which may run on another
 // thread. The job itself is Qt-free and used by the window and by tovik-arc alike.
 #ifndef TOVIK_SOURCE_ARCEXTRACTJOB_H

@@ -36,7 +36,10 @@ QString Grouped(int64_t n) { return QLocale(QLocale::Japanese).toString(static_c
 // answers.
 class ThreadedListener : public TExtractListener {
 public:
-    ThreadedListener(QWidget *parent, const TExtractProgress &progress) : FParent(parent), FProgress(progress) {}
+    ThreadedListener(QPointer<QWidget> parent, const TExtractProgress &progress)
+        : FParent(std::move(parent)), FProgress(progress)
+    {
+    }
     TOverwriteAnswer AskOverwrite(const std::string &relativePath) override
     {
         struct Question {
@@ -163,7 +166,7 @@ TOverwriteAnswer AskOverwriteQuestion(QWidget *parent, const std::string &relati
 QString ExtractSummaryText(const TExtractResult &result)
 {
     if (!result.Opened)
-        return QString::fromStdString(result.OpenError);
+        return result.Cancelled ? QStringLiteral("展開を中止しました。") : QString::fromStdString(result.OpenError);
     QStringList lines;
     if (result.Cancelled || result.Aborted)
         lines << QStringLiteral("展開を中止しました。%1 個のファイルを展開しました。").arg(Grouped(result.Written));
@@ -209,7 +212,8 @@ TExtractResult RunExtractWithProgress(QWidget *parent, const std::string &Archiv
     const TArchiveTaskEnd end = RunArchiveTask(
         [shared, owner, ArchivePath, Request](TArchiveTaskControl &task) {
             shared->Progress.Task = &task;
-            ThreadedListener listener(owner.data(), shared->Progress);
+            // The window is only touched on its own thread.
+            ThreadedListener listener(owner, shared->Progress);
             // The library is loaded, called and freed on this thread, whose fault guard has
             // its own signal stack.
             TLxArcImpl impl;

@@ -22,7 +22,7 @@ trap 'rm -rf "$out" "$ini"' EXIT
 export TOVIK_INI="$ini"
 
 json=$(mktemp --suffix=.json)
-hyperfine --style basic --warmup 1 --runs 5 --export-json "$json" \
+hyperfine --style basic --warmup 1 --runs 3 --export-json "$json" \
   --prepare "rm -rf '$out/x' && mkdir -p '$out/x'" \
   -n "bsdtar -xf" "bsdtar -xf '$archive' -C '$out/x'" \
   -n "tovik-arc extract -a" "'$build/bin/tovik-arc' extract -a '$archive' '$out/x'"

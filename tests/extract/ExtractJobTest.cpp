@@ -201,14 +201,19 @@ TEST_F(ExtractJobTest, EveryFamilyExtractsWholeAndSelectedLikeItsOwnTool)
         ASSERT_FALSE(expected.empty());
         EXPECT_EQ(Files(Tree(all)), expected);
 
-        // A folder and a file picked out: those alone, below their archive folders.
+        // A folder and a file picked out: those alone, below their archive folders. The
+        // folder is named with and without its "/".
         const fs::path some = root_ / (std::string("some-") + f.file);
         ASSERT_EQ(Extract(Quote(archive.string()) + " docs/ big.bin " + Quote(some.string()), &out), 0) << out;
+        const fs::path plain = root_ / (std::string("plain-") + f.file);
+        ASSERT_EQ(Extract(Quote(archive.string()) + " docs " + Quote(plain.string()), &out), 0) << out;
         std::map<std::string, std::string> want;
         for (const auto &[k, v] : expected)
             if (k.rfind("docs/", 0) == 0 || k == "big.bin")
                 want[k] = v;
         EXPECT_EQ(Files(Tree(some)), want);
+        want.erase("big.bin");
+        EXPECT_EQ(Files(Tree(plain)), want);
     }
 }
 
@@ -221,7 +226,7 @@ TEST_F(ExtractJobTest, ToolReportsMissingEntriesExistingFilesAndHonoursItsSwitch
     std::string out;
     // A name that is not there fails the run, but what is there is written.
     EXPECT_EQ(Extract(a + " readme.txt nothing.txt " + d, &out), 1);
-    EXPECT_NE(out.find("nothing.txt"), std::string::npos) << out;
+    EXPECT_NE(out.find("nothing.txt: "), std::string::npos) << out;
     EXPECT_EQ(ReadFile(dest / "readme.txt"), "hello\r\n");
     // Japanese names in UTF-8 on the command line.
     EXPECT_EQ(Extract(a + " 表ソ/名前.txt " + d, &out), 0) << out;
@@ -334,6 +339,18 @@ TEST_F(ExtractJobTest, CancelInTheMiddleLeavesOnlyWholeFiles)
     for (const auto &[k, v] : files)
         EXPECT_EQ(v, ReadFile(many / k)) << k;   // no partial file, no temporary one
     EXPECT_EQ(static_cast<int64_t>(files.size()), r.Written);
+
+    // A cancel while the archive is still being read (a copy not listed before) writes
+    // nothing at all.
+    const fs::path copy = root_ / "copy.zip";
+    fs::copy_file(archive, copy);
+    TExtractProgress early;
+    early.CancelRequested = true;
+    const fs::path none = root_ / "none";
+    TExtractResult e = Job(copy, none, {}, TOverwritePolicy::Ask, nullptr, &early);
+    EXPECT_TRUE(e.Cancelled);
+    EXPECT_EQ(e.Written, 0);
+    EXPECT_TRUE(Files(Tree(none)).empty());
 }
 
 TEST_F(ExtractJobTest, HostileNamesAndLinksWriteNothingOutsideTheFolder)

@@ -97,7 +97,7 @@ protected:
     {
         window = std::make_unique<TFormMain>(QStringList{archive});
         window->show();
-        QTest::qWaitForWindowExposed(window.get());
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         auto *tabs = window->findChild<QTabWidget *>();
         return tabs && tabs->count() > 0 ? tabs->widget(0)->findChild<TFormViewer *>() : nullptr;
     }
