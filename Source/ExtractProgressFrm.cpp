@@ -58,7 +58,7 @@ public:
                     if (question->Abandoned)
                         return;
                 }
-                const TOverwriteAnswer answer = AskOverwriteQuestion(parent, relativePath);
+                const TOverwriteAnswer answer = AskOverwriteQuestion(OverwriteQuestionParent(parent), relativePath);
                 std::lock_guard<std::mutex> lock(question->Lock);
                 question->Answer = answer;
                 question->Done = true;
@@ -139,6 +139,15 @@ void TFormExtractProgress::reject()
     // The window stays until the job has stopped; the entry in hand is dropped whole.
     FProgress.CancelRequested = true;
     Refresh();
+}
+
+QWidget *OverwriteQuestionParent(QWidget *owner)
+{
+    if (owner)
+        for (TFormExtractProgress *progress : owner->findChildren<TFormExtractProgress *>())
+            if (progress->isVisible())
+                return progress;
+    return owner;
 }
 
 TOverwriteAnswer AskOverwriteQuestion(QWidget *parent, const std::string &relativePath)

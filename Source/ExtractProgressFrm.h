@@ -37,6 +37,9 @@ private:
 TExtractResult RunExtractWithProgress(QWidget *parent, const std::string &ArchivePath, const TExtractRequest &Request,
                                       bool ShowSummary = true);
 
+// Where the overwrite question of owner's extraction is asked: over its progress window while
+// that shows (it would hide the question otherwise), else over owner.
+QWidget *OverwriteQuestionParent(QWidget *owner);
 // The overwrite question for relativePath (UTF-8), through the program's message box.
 TOverwriteAnswer AskOverwriteQuestion(QWidget *parent, const std::string &relativePath);
 

@@ -322,4 +322,18 @@ TEST_F(ExtractWindowTest, CancelFromTheProgressWindowLeavesOnlyWholeFiles)
     EXPECT_TRUE(messages.last().contains(QStringLiteral("中止")));
 }
 
+TEST(OverwriteQuestion, IsAskedOverTheProgressWindowWhileItShows)
+{
+    // A question asked over the tab would stand behind the progress window.
+    QWidget owner;
+    owner.show();
+    TExtractProgress progress;
+    EXPECT_EQ(OverwriteQuestionParent(nullptr), nullptr);
+    EXPECT_EQ(OverwriteQuestionParent(&owner), &owner);
+    TFormExtractProgress window(&owner, progress);
+    EXPECT_EQ(OverwriteQuestionParent(&owner), &owner);
+    window.show();
+    EXPECT_EQ(OverwriteQuestionParent(&owner), &window);
+}
+
 } // namespace
