@@ -632,6 +632,8 @@ ReadError LibarchiveReader::extract(std::size_t index, const DataSink &sink)
         return ReadError::NotAFile;
     if (gzipStream_)
         return ExtractGzip(path_, sink);
+    if (!DataSound())
+        return ReadError::Corrupt;
     bool delivered = false;
     auto counting = [&](const uint8_t *data, std::size_t size) {
         delivered = true;
@@ -643,6 +645,13 @@ ReadError LibarchiveReader::extract(std::size_t index, const DataSink &sink)
     if (error != ReadError::None && error != ReadError::Encrypted && !delivered)
         error = extractFrom(dataSource_[index], sink, true);
     return error;
+}
+
+bool LibarchiveReader::DataSound()
+{
+    if (dataSound_ < 0)
+        dataSound_ = profile_.dataSound == nullptr || profile_.dataSound(path_.c_str()) ? 1 : 0;
+    return dataSound_ == 1;
 }
 
 ReadError LibarchiveReader::extractFrom(std::size_t target, const DataSink &sink, bool readThrough)
@@ -675,6 +684,8 @@ bool LibarchiveReader::extractInOnePass(const std::string &path, const std::func
 {
     // Archives behind a program stub and single compressed files take the listing's way.
     if (profile_.plausible != nullptr && !profile_.plausible(path.c_str()))
+        return false;
+    if (profile_.dataSound != nullptr && !profile_.dataSound(path.c_str()))
         return false;
     Utf8LocaleGuard locale;
     ReadError error = ReadError::None;
@@ -722,7 +733,7 @@ bool LibarchiveReader::extractEach(const std::vector<std::size_t> &wanted, Entry
     // data seen earlier, and whatever the pass cannot reach (a header that fails, an entry
     // that fails before any data), take the one-by-one way after it. A single gzip stream is
     // checked against its trailer, which only the one-by-one way does.
-    if (gzipStream_)
+    if (gzipStream_ || !DataSound())
         return ArchiveReader::extractEach(wanted, receiver);
     std::vector<std::size_t> later;
     std::size_t next = 0;

@@ -30,6 +30,10 @@ struct LibarchiveProfile {
     // When set and libarchive does not recognise the file, the offset of an archive of the
     // profile's format behind a program stub (0 = none); the file is then read from there.
     uint64_t (*embeddedStart)(const char *path) = nullptr;
+    // When set, a file it answers false for has data that must not reach libarchive's decoder
+    // (it would take far more memory or time than any honest archive): every extraction from
+    // it fails as damaged. Asked once per opened archive, at its first extraction.
+    bool (*dataSound)(const char *path) = nullptr;
 };
 
 // What a probe found: the archive format code and the first real compression filter code
@@ -84,6 +88,8 @@ private:
     std::vector<std::size_t> dataSource_;
     std::vector<bool> special_;
     ProbeResult probe_;
+    int dataSound_ = -1;   // the profile's dataSound answer for path_, once asked
+    bool DataSound();
 };
 
 } // namespace tovik::archivers
