@@ -45,6 +45,28 @@ public:
         return true;
     }
     bool bit(uint32_t &value) { return bits(1, value); }
+    // The next 15 bits without taking them, zeros past the end; false when none is left.
+    bool peek15(uint32_t &value)
+    {
+        while (held_ < 15) {
+            if (pos_ == end_ && !refill())
+                break;
+            cache_ = (cache_ << 8) | data_[pos_++];
+            held_ += 8;
+        }
+        if (held_ == 0)
+            return false;
+        value = static_cast<uint32_t>(held_ >= 15 ? (cache_ >> (held_ - 15)) & 0x7FFF : (cache_ << (15 - held_)) & 0x7FFF);
+        return true;
+    }
+    // Takes count bits that peek15 showed; false when fewer are left.
+    bool skip(int count)
+    {
+        if (count > held_)
+            return false;
+        held_ -= count;
+        return true;
+    }
     void alignToByte() { held_ -= held_ % 8; }
 
 private:
@@ -96,30 +118,45 @@ public:
         for (int i = 0; i < symbols; ++i)
             if (lengths[i] != 0)
                 symbols_[offsets[lengths[i]]++] = static_cast<uint16_t>(i);
+        // Codes of up to kFastBits bits are looked up at once: symbol << 4 | length.
+        fast_.fill(0);
+        int code = 0, index = 0;
+        for (int len = 1; len <= kFastBits; ++len) {
+            for (int k = 0; k < counts_[len]; ++k, ++code, ++index) {
+                auto entry = static_cast<uint16_t>(symbols_[index] << 4 | len);
+                for (int e = code << (kFastBits - len); e < (code + 1) << (kFastBits - len); ++e)
+                    fast_[e] = entry;
+            }
+            code <<= 1;
+        }
         return true;
     }
     // The next symbol, or -1 at the end of the data or on a code no symbol has.
     int decode(BitSource &in) const
     {
-        int code = 0, first = 0, index = 0;
+        uint32_t bits = 0;
+        if (!in.peek15(bits))
+            return -1;
+        uint16_t entry = fast_[bits >> (15 - kFastBits)];
+        if (entry != 0)
+            return in.skip(entry & 15) ? entry >> 4 : -1;
+        int first = 0, index = 0;
         for (int len = 1; len < 16; ++len) {
-            uint32_t b = 0;
-            if (!in.bit(b))
-                return -1;
-            code |= static_cast<int>(b);
+            int code = static_cast<int>(bits >> (15 - len));
             int count = counts_[len];
             if (code - first < count)
-                return symbols_[index + code - first];
+                return in.skip(len) ? symbols_[index + code - first] : -1;
             index += count;
             first = (first + count) << 1;
-            code <<= 1;
         }
         return -1;
     }
 
 private:
+    static constexpr int kFastBits = 10;
     std::array<int, 16> counts_{};
     std::array<uint16_t, kTableSize> symbols_{};
+    std::array<uint16_t, 1 << kFastBits> fast_{};
 };
 
 // A bit reader over a filter record held in memory: past its end every bit reads as zero, as
