@@ -510,6 +510,7 @@ ReadError LibarchiveReader::open(const std::string &path)
     LinkHardLinks(hardlinkTargets, hasHardlinks);
 
     FillPackedSizes(positions, raw);
+    positions_ = std::move(positions);
     return ReadError::None;
 }
 
@@ -632,8 +633,6 @@ ReadError LibarchiveReader::extract(std::size_t index, const DataSink &sink)
         return ReadError::NotAFile;
     if (gzipStream_)
         return ExtractGzip(path_, sink);
-    if (!DataSound())
-        return ReadError::Corrupt;
     bool delivered = false;
     auto counting = [&](const uint8_t *data, std::size_t size) {
         delivered = true;
@@ -647,17 +646,19 @@ ReadError LibarchiveReader::extract(std::size_t index, const DataSink &sink)
     return error;
 }
 
-bool LibarchiveReader::DataSound()
+bool LibarchiveReader::EntrySound(std::size_t index, bool earlierToo) const
 {
-    if (dataSound_ < 0)
-        dataSound_ = profile_.dataSound == nullptr || profile_.dataSound(path_.c_str()) ? 1 : 0;
-    return dataSound_ == 1;
+    if (profile_.entrySound == nullptr || index >= positions_.size())
+        return true;
+    return profile_.entrySound(path_.c_str(), positions_[index] + static_cast<int64_t>(base_), earlierToo);
 }
 
 ReadError LibarchiveReader::extractFrom(std::size_t target, const DataSink &sink, bool readThrough)
 {
     Utf8LocaleGuard locale;
     ReadError error = ReadError::None;
+    if (!EntrySound(target, readThrough))
+        return ReadError::Corrupt;
     ArchivePtr a(start(error));
     if (a == nullptr)
         return error;
@@ -684,8 +685,6 @@ bool LibarchiveReader::extractInOnePass(const std::string &path, const std::func
 {
     // Archives behind a program stub and single compressed files take the listing's way.
     if (profile_.plausible != nullptr && !profile_.plausible(path.c_str()))
-        return false;
-    if (profile_.dataSound != nullptr && !profile_.dataSound(path.c_str()))
         return false;
     Utf8LocaleGuard locale;
     ReadError error = ReadError::None;
@@ -720,6 +719,9 @@ bool LibarchiveReader::extractInOnePass(const std::string &path, const std::func
                  archive_entry_nlink(entry) <= 1;
         if (!usable)
             continue;
+        if (profile_.entrySound != nullptr &&
+            !profile_.entrySound(path.c_str(), archive_read_header_position(a.get()), false))
+            return false;
         restart();
         if (ReadEntryData(a.get(), entry, sink) != ReadError::None)
             return false;
@@ -733,7 +735,7 @@ bool LibarchiveReader::extractEach(const std::vector<std::size_t> &wanted, Entry
     // data seen earlier, and whatever the pass cannot reach (a header that fails, an entry
     // that fails before any data), take the one-by-one way after it. A single gzip stream is
     // checked against its trailer, which only the one-by-one way does.
-    if (gzipStream_ || !DataSound())
+    if (gzipStream_)
         return ArchiveReader::extractEach(wanted, receiver);
     std::vector<std::size_t> later;
     std::size_t next = 0;
@@ -757,8 +759,8 @@ bool LibarchiveReader::extractEach(const std::vector<std::size_t> &wanted, Entry
                 receiver.end(i, ReadError::NotAFile);
                 continue;
             }
-            if (dataSource_[i] != i) {
-                later.push_back(i);
+            if (dataSource_[i] != i || !EntrySound(i, false)) {
+                later.push_back(i);   // the one-by-one way refuses it
                 continue;
             }
             EntryReceiver::Start start = receiver.begin(i);

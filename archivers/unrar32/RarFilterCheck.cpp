@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace tovik::archivers {
 
@@ -441,7 +442,7 @@ RarStreamVerdict CheckRarStream(const uint8_t *data, std::size_t size)
     return Walk(in, *state);
 }
 
-bool RarFiltersSound(const char *path)
+bool RarEntrySound(const char *path, int64_t position, bool earlierToo)
 {
     std::unique_ptr<FILE, int (*)(FILE *)> file(std::fopen(path, "rb"), &std::fclose);
     if (file == nullptr)
@@ -450,56 +451,73 @@ bool RarFiltersSound(const char *path)
     if (!FindStart(file.get(), pos))
         return true;
     pos += sizeof kSignature;
-    auto state = std::make_unique<StreamState>();
-    bool chainKnown = false;   // the walk of the solid chain so far reached each entry's end
-    for (int blocks = 0; blocks < 1000000; ++blocks) {
+    // The file headers, up to the entry's own: 24 bytes each, at most one per 7 bytes of file.
+    struct FileBlock {
+        uint64_t data, packed;
+        uint16_t flags;
+        uint8_t method;
+    };
+    std::vector<FileBlock> blocks;
+    bool found = false;
+    for (int count = 0; count < 1000000 && !found; ++count) {
         uint8_t h[32];
         if (fseeko(file.get(), static_cast<off_t>(pos), SEEK_SET) != 0 || std::fread(h, 1, 7, file.get()) != 7)
-            return true;
+            break;
         uint8_t type = h[2];
         uint16_t flags = Le16(h + 3), headSize = Le16(h + 5);
         if (headSize < 7 || type == 0x7B)
-            return true;
+            break;
+        if (type == 0x73 && (flags & 0x80))
+            return true;   // encrypted headers: nothing to walk
         uint64_t add = 0;
         // A file header has its packed size whether or not it sets the flag that announces one.
         if ((flags & 0x8000) || type == 0x74) {
             if (std::fread(h + 7, 1, 4, file.get()) != 4)
-                return true;
+                break;
             add = Le32(h + 7);
         }
-        if (type == 0x73 && (flags & 0x80))
-            return true;   // encrypted headers: nothing to walk
         if (type == 0x74 && headSize >= 32) {
             if (std::fread(h + 11, 1, 21, file.get()) != 21)
-                return true;
-            uint64_t packed = add;
+                break;
             if (flags & 0x100) {
                 uint8_t high[4];
-                if (fseeko(file.get(), static_cast<off_t>(pos + 32), SEEK_SET) != 0 || std::fread(high, 1, 4, file.get()) != 4)
-                    return true;
-                packed |= uint64_t{Le32(high)} << 32;
-                add = packed;
+                if (std::fread(high, 1, 4, file.get()) != 4)
+                    break;
+                add |= uint64_t{Le32(high)} << 32;
             }
-            uint8_t method = h[25];
-            bool solid = (flags & 0x10) != 0, encrypted = (flags & 0x04) != 0;
-            bool directory = (flags & 0xE0) == 0xE0;
-            if (!solid) {
-                state = std::make_unique<StreamState>();
-                chainKnown = true;
-            }
-            if (flags & 0x01)
-                chainKnown = false;   // continues a stream begun in the previous volume
-            if (!encrypted && !directory && method != 0x30 && packed > 0 && chainKnown) {
-                if (fseeko(file.get(), static_cast<off_t>(pos + headSize), SEEK_SET) != 0)
-                    return true;
-                BitSource in(file.get(), packed);
-                RarStreamVerdict verdict = Walk(in, *state);
-                if (verdict == RarStreamVerdict::Hostile)
-                    return false;
-                chainKnown = verdict == RarStreamVerdict::Sound;
-            }
+            blocks.push_back({pos + headSize, add, flags, h[25]});
+            found = static_cast<int64_t>(pos) >= position;
         }
         pos += headSize + add;
+    }
+    if (!found)
+        return true;   // libarchive will not reach it either
+    // Decoded along with the entry: the entries before it, or those of its solid run.
+    std::size_t first = blocks.size() - 1;
+    if (earlierToo)
+        first = 0;
+    while (first > 0 && (blocks[first].flags & 0x10))
+        --first;
+    auto state = std::make_unique<StreamState>();
+    bool chainKnown = false;   // the walk of the solid run so far reached each entry's end
+    for (std::size_t i = first; i < blocks.size(); ++i) {
+        const FileBlock &b = blocks[i];
+        if (!(b.flags & 0x10)) {
+            state = std::make_unique<StreamState>();
+            chainKnown = true;
+        }
+        if (b.flags & 0x01)
+            chainKnown = false;   // continues a stream begun in the previous volume
+        bool encrypted = (b.flags & 0x04) != 0, directory = (b.flags & 0xE0) == 0xE0;
+        if (encrypted || directory || b.method == 0x30 || b.packed == 0 || !chainKnown)
+            continue;
+        if (fseeko(file.get(), static_cast<off_t>(b.data), SEEK_SET) != 0)
+            return true;
+        BitSource in(file.get(), b.packed);
+        RarStreamVerdict verdict = Walk(in, *state);
+        if (verdict == RarStreamVerdict::Hostile)
+            return false;
+        chainKnown = verdict == RarStreamVerdict::Sound;
     }
     return true;
 }

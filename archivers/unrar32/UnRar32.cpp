@@ -13,7 +13,7 @@ const LibarchiveProfile kProfile = {[](archive *a) {
                                         archive_read_support_format_rar(a);
                                         archive_read_support_format_rar5(a);
                                     },
-                                    false, nullptr, nullptr, &RarFiltersSound};
+                                    false, nullptr, nullptr, &RarEntrySound};
 
 int32_t Check(const char *path, int32_t)
 {

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The cost of the Rar library's look at packed streams (run once per archive, before its first
-# extraction) beside decoding the same archive with bsdtar -xOf, one hyperfine run per archive
-# of the shared corpus that holds RAR 4 LZ data with and without filters. Prints the ratio
-# (look / bsdtar); the look must stay a small share of a decode (ratio <= 0.25).
+# The cost of the Rar library's look at packed streams (run before an entry is decoded; here for
+# the last entry with all before it, plus listing them) beside decoding the same archive with
+# bsdtar -xOf, one hyperfine run per archive of the shared corpus that holds RAR 4 LZ data with
+# and without filters. Prints the ratio (look / bsdtar); the look walks what the decode decodes,
+# so it must stay well below it (ratio <= 0.75).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -11,7 +12,7 @@ runs="${RUNS:-20}"
 [ -d "$corpus" ] || { echo "shared corpus absent ($corpus): nothing to time"; exit 0; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-g++ -std=c++20 -O2 -I"$root" "$here/RarCheckBench.cpp" "$root/archivers/unrar32/RarFilterCheck.cpp" -o "$work/look"
+g++ -std=c++20 -O2 -I"$root" "$here/RarCheckBench.cpp" "$root/archivers/unrar32/RarFilterCheck.cpp" -larchive -o "$work/look"
 status=0
 for name in read_format_rar_binary_data.rar read_format_rar_filter.rar read_format_rar_compress_normal.rar; do
   file="$corpus/$name"
@@ -19,6 +20,6 @@ for name in read_format_rar_binary_data.rar read_format_rar_filter.rar read_form
   ratio=$(python3 -c "import json; r=json.load(open('$work/t.json'))['results']; print(f\"{r[0]['mean']/r[1]['mean']:.3f} {r[0]['mean']*1e3:.2f} {r[1]['mean']*1e3:.2f}\")")
   read -r value look decode <<<"$ratio"
   echo "$name: look ${look} ms, bsdtar -xOf ${decode} ms, ratio $value"
-  python3 -c "import sys; sys.exit(0 if $value <= 0.25 else 1)" || status=1
+  python3 -c "import sys; sys.exit(0 if $value <= 0.75 else 1)" || status=1
 done
 exit $status

@@ -191,8 +191,9 @@ TEST(CorpusTest, EveryReadableArchiveAgreesWithBsdtar)
             if (file.filename() == "read_format_rar_unbound_staticdata.rar" && lib->prefix() == "Rar") {
                 std::string out;
                 EXPECT_TRUE(entries.has_value() && !entries->empty());
-                if (entries && !entries->empty())
+                if (entries && !entries->empty()) {
                     EXPECT_EQ(lib->extractMem(path, entries->front().name, 1 << 20, out) != 0 ? out : "", "書庫が壊れています");
+                }
                 ++compared;
                 continue;
             }

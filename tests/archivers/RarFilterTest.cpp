@@ -121,19 +121,28 @@ std::string Le32(uint32_t v)
     return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
 }
 
-// A RAR 4 archive of one entry "a.txt" holding "ABAB", packed by method (0x30 stored, 0x33 LZ).
-// The packed size is read whether or not the header's flags announce it.
-std::string Archive(const std::vector<uint8_t> &packed, uint8_t method, uint16_t fileFlags = 0x8000)
+struct Member {
+    std::string name;
+    std::vector<uint8_t> packed;
+    uint8_t method = 0x33;   // 0x30 stored, 0x33 LZ
+};
+
+// A RAR 4 archive of entries each holding "ABAB". The packed size is read whether or not the
+// header's flags announce it.
+std::string Archive(const std::vector<Member> &members, uint16_t fileFlags = 0x8000)
 {
-    const std::string text = "ABAB", name = "a.txt";
+    const std::string text = "ABAB";
     std::string out("Rar!\x1A\x07\x00", 7);
     PutBlock(out, 0x73, 0, std::string(6, '\0'));
     uint32_t crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef *>(text.data()), 4));
-    std::string fields = Le32(static_cast<uint32_t>(packed.size())) + Le32(4) + std::string(1, '\3') + Le32(crc) +
-                         Le32(0x5A210000) + std::string(1, 29) + std::string(1, static_cast<char>(method)) +
-                         std::string{static_cast<char>(name.size()), 0} + Le32(0x81A4) + name;
-    PutBlock(out, 0x74, fileFlags, fields);
-    out.append(reinterpret_cast<const char *>(packed.data()), packed.size());
+    for (const Member &m : members) {
+        std::string fields = Le32(static_cast<uint32_t>(m.packed.size())) + Le32(4) + std::string(1, '\3') +
+                             Le32(crc) + Le32(0x5A210000) + std::string(1, 29) +
+                             std::string(1, static_cast<char>(m.method)) +
+                             std::string{static_cast<char>(m.name.size()), 0} + Le32(0x81A4) + m.name;
+        PutBlock(out, 0x74, fileFlags, fields);
+        out.append(reinterpret_cast<const char *>(m.packed.data()), m.packed.size());
+    }
     PutBlock(out, 0x7B, 0x4000, "");
     return out;
 }
@@ -161,7 +170,8 @@ TEST_F(RarFilterTest, HonestStreamsStillExtract)
 {
     ASSERT_TRUE(rar_.loaded());
     for (const auto &[name, data] :
-         {std::pair{"stored.rar", Archive({'A', 'B', 'A', 'B'}, 0x30)}, std::pair{"lz.rar", Archive(Stream(0), 0x33)}}) {
+         {std::pair{"stored.rar", Archive({{"a.txt", {'A', 'B', 'A', 'B'}, 0x30}})},
+          std::pair{"lz.rar", Archive({{"a.txt", Stream(0)}})}}) {
         std::string path = write(name, data), out;
         EXPECT_EQ(rar_.extractMem(path, "a.txt", 64, out), 0) << name << ": " << out;
         EXPECT_EQ(out, "ABAB") << name;
@@ -178,7 +188,7 @@ TEST_F(RarFilterTest, FilterProgramClaimingHugeStaticDataFailsFast)
     ASSERT_TRUE(rar_.loaded());
     for (uint16_t flags : {0x8000, 0x0000}) {
         SCOPED_TRACE(flags);
-        std::string out, path = write("huge.rar", Archive(Stream(0x10000000), 0x33, flags));
+        std::string out, path = write("huge.rar", Archive({{"a.txt", Stream(0x10000000)}}, flags));
         auto list = rar_.list(path);
         ASSERT_TRUE(list.has_value());   // listing does not decode: the entry is still shown
         ASSERT_EQ(list->size(), 1u);
@@ -194,6 +204,30 @@ TEST_F(RarFilterTest, FilterProgramClaimingHugeStaticDataFailsFast)
         EXPECT_FALSE(fs::exists(root_ / "out" / "a.txt"));
         EXPECT_LT(took, std::chrono::milliseconds(500));
     }
+}
+
+// Only the entries an extraction decodes are looked at: an honest entry before a hostile one
+// still extracts, one after it too (entries are not solid); the hostile one fails.
+TEST_F(RarFilterTest, OnlyTheHostileEntryIsRefused)
+{
+    ASSERT_TRUE(rar_.loaded());
+    std::string path = write("three.rar", Archive({{"a.txt", Stream(0)}, {"b.txt", Stream(0x10000000)}, {"c.txt", Stream(0)}}));
+    for (const char *name : {"a.txt", "c.txt"}) {
+        std::string out;
+        EXPECT_EQ(rar_.extractMem(path, name, 64, out), 0) << name << ": " << out;
+        EXPECT_EQ(out, "ABAB") << name;
+    }
+    auto start = std::chrono::steady_clock::now();
+    std::string out;
+    EXPECT_NE(rar_.extractMem(path, "b.txt", 64, out), 0);
+    EXPECT_EQ(out, "書庫が壊れています");
+    std::string message;
+    EXPECT_NE(rar_.extract(path, (root_ / "out").string(), "b.txt", message), 0);
+    EXPECT_EQ(message.find("書庫が壊れています") != std::string::npos, true) << message;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    EXPECT_EQ(rar_.extract(path, (root_ / "out").string(), "a.txt", message), 0) << message;
+    EXPECT_TRUE(fs::exists(root_ / "out" / "a.txt"));
+    EXPECT_FALSE(fs::exists(root_ / "out" / "b.txt"));
 }
 
 } // namespace
