@@ -510,6 +510,7 @@ ReadError LibarchiveReader::open(const std::string &path)
     LinkHardLinks(hardlinkTargets, hasHardlinks);
 
     FillPackedSizes(positions, raw);
+    positions_ = std::move(positions);
     return ReadError::None;
 }
 
@@ -645,10 +646,19 @@ ReadError LibarchiveReader::extract(std::size_t index, const DataSink &sink)
     return error;
 }
 
+bool LibarchiveReader::EntrySound(std::size_t index, bool earlierToo) const
+{
+    if (profile_.entrySound == nullptr || index >= positions_.size())
+        return true;
+    return profile_.entrySound(path_.c_str(), positions_[index] + static_cast<int64_t>(base_), earlierToo);
+}
+
 ReadError LibarchiveReader::extractFrom(std::size_t target, const DataSink &sink, bool readThrough)
 {
     Utf8LocaleGuard locale;
     ReadError error = ReadError::None;
+    if (!EntrySound(target, readThrough))
+        return ReadError::Corrupt;
     ArchivePtr a(start(error));
     if (a == nullptr)
         return error;
@@ -709,6 +719,9 @@ bool LibarchiveReader::extractInOnePass(const std::string &path, const std::func
                  archive_entry_nlink(entry) <= 1;
         if (!usable)
             continue;
+        if (profile_.entrySound != nullptr &&
+            !profile_.entrySound(path.c_str(), archive_read_header_position(a.get()), false))
+            return false;
         restart();
         if (ReadEntryData(a.get(), entry, sink) != ReadError::None)
             return false;
@@ -746,8 +759,8 @@ bool LibarchiveReader::extractEach(const std::vector<std::size_t> &wanted, Entry
                 receiver.end(i, ReadError::NotAFile);
                 continue;
             }
-            if (dataSource_[i] != i) {
-                later.push_back(i);
+            if (dataSource_[i] != i || !EntrySound(i, false)) {
+                later.push_back(i);   // the one-by-one way refuses it
                 continue;
             }
             EntryReceiver::Start start = receiver.begin(i);

@@ -30,6 +30,11 @@ struct LibarchiveProfile {
     // When set and libarchive does not recognise the file, the offset of an archive of the
     // profile's format behind a program stub (0 = none); the file is then read from there.
     uint64_t (*embeddedStart)(const char *path) = nullptr;
+    // When set, asked before an entry is decoded (position: where libarchive found its header,
+    // from the start of the file; earlierToo: the entries before it are decoded first). False
+    // when data that would be decoded must not reach libarchive's decoder (it would take far
+    // more memory or time than any honest archive): the entry then fails as damaged.
+    bool (*entrySound)(const char *path, int64_t position, bool earlierToo) = nullptr;
 };
 
 // What a probe found: the archive format code and the first real compression filter code
@@ -84,6 +89,8 @@ private:
     std::vector<std::size_t> dataSource_;
     std::vector<bool> special_;
     ProbeResult probe_;
+    std::vector<int64_t> positions_;   // where libarchive found each entry's header
+    bool EntrySound(std::size_t index, bool earlierToo) const;
 };
 
 } // namespace tovik::archivers

@@ -1,6 +1,7 @@
 // unrar32.so: RAR 4 and RAR 5 archives, self-extracting programs included.
 #include "archivers/common/ArchiverExports.h"
 #include "archivers/common/LibarchiveReader.h"
+#include "archivers/unrar32/RarFilterCheck.h"
 
 #include <archive.h>
 
@@ -12,7 +13,7 @@ const LibarchiveProfile kProfile = {[](archive *a) {
                                         archive_read_support_format_rar(a);
                                         archive_read_support_format_rar5(a);
                                     },
-                                    false};
+                                    false, nullptr, nullptr, &RarEntrySound};
 
 int32_t Check(const char *path, int32_t)
 {

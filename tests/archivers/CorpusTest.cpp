@@ -186,6 +186,17 @@ TEST(CorpusTest, EveryReadableArchiveAgreesWithBsdtar)
             // A stored ZIP at the end of this RAR: bsdtar reads the ZIP, unrar32 the RAR around it.
             if (file.filename() == "read_format_rar5_zip_in_rar.rar" && lib->prefix() == "Rar")
                 continue;
+            // A decoder program declaring a gigabyte of static data: libarchive 3.6.2 spends it and
+            // seconds before decoding the 4 bytes; the library refuses the archive as damaged.
+            if (file.filename() == "read_format_rar_unbound_staticdata.rar" && lib->prefix() == "Rar") {
+                std::string out;
+                EXPECT_TRUE(entries.has_value() && !entries->empty());
+                if (entries && !entries->empty()) {
+                    EXPECT_EQ(lib->extractMem(path, entries->front().name, 1 << 20, out) != 0 ? out : "", "書庫が壊れています");
+                }
+                ++compared;
+                continue;
+            }
             if (!entries.has_value() || entries->size() != expected.size()) {
                 ADD_FAILURE() << "bsdtar lists " << expected.size() << " entries, the library "
                               << (entries ? std::to_string(entries->size()) : std::string("fails"));
