@@ -143,11 +143,16 @@ void TFormExtractProgress::reject()
 
 QWidget *OverwriteQuestionParent(QWidget *owner)
 {
-    if (owner)
-        for (TFormExtractProgress *progress : owner->findChildren<TFormExtractProgress *>())
-            if (progress->isVisible())
-                return progress;
-    return owner;
+    if (!owner)
+        return owner;
+    const QList<TFormExtractProgress *> windows = owner->findChildren<TFormExtractProgress *>();
+    if (windows.isEmpty())
+        return owner;
+    // Shown now if it was still to come: coming later, it would cover the question.
+    TFormExtractProgress *progress = windows.front();
+    if (!progress->isVisible())
+        progress->show();
+    return progress;
 }
 
 TOverwriteAnswer AskOverwriteQuestion(QWidget *parent, const std::string &relativePath)
@@ -208,11 +213,13 @@ TExtractResult RunExtractWithProgress(QWidget *parent, const std::string &Archiv
     const QPointer<QWidget> owner(parent);
     // A short job ends before anything is shown; after that the progress window follows the
     // counters until the job has stopped.
-    std::unique_ptr<TFormExtractProgress> dialog;
+    // Made hidden at once, so that a question coming sooner is asked over it (see
+    // OverwriteQuestionParent). Its owner may go first, and takes it along.
+    QPointer<TFormExtractProgress> dialog = new TFormExtractProgress(owner.data(), shared->Progress);
     TArchiveTaskView view;
     view.Slow = [&] {
-        dialog = std::make_unique<TFormExtractProgress>(owner.data(), shared->Progress);
-        dialog->show();
+        if (dialog)
+            dialog->show();
     };
     view.Progress = [&](int32_t) {
         if (dialog)
@@ -234,7 +241,7 @@ TExtractResult RunExtractWithProgress(QWidget *parent, const std::string &Archiv
                 shared->Result = RunExtractJob(impl, Request, TOverwritePolicy::Ask, &listener, &shared->Progress);
         },
         view);
-    dialog.reset();
+    delete dialog.data();
     TExtractResult result = shared->Result;
     if (end == TArchiveTaskEnd::Cancelled) {
         // Only the program's closing cancels the wait itself; the job drops the entry in hand.

@@ -37,8 +37,9 @@ private:
 TExtractResult RunExtractWithProgress(QWidget *parent, const std::string &ArchivePath, const TExtractRequest &Request,
                                       bool ShowSummary = true);
 
-// Where the overwrite question of owner's extraction is asked: over its progress window while
-// that shows (it would hide the question otherwise), else over owner.
+// Where the overwrite question of owner's extraction is asked: over its progress window, shown
+// first if it was still to come (coming later, it would cover the question); over owner when
+// there is none.
 QWidget *OverwriteQuestionParent(QWidget *owner);
 // The overwrite question for relativePath (UTF-8), through the program's message box.
 TOverwriteAnswer AskOverwriteQuestion(QWidget *parent, const std::string &relativePath);

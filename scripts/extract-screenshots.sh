@@ -52,10 +52,15 @@ shoot() {
 
 # Ctrl+E, the folder typed into the folder dialog.
 extract() {
-  xdotool windowactivate --sync "$main"
-  xdotool key --clearmodifiers ctrl+e
-  local dialog
-  dialog=$(xdotool search --sync --onlyvisible --name "展開先フォルダの選択" | head -1)
+  # The command is there once the archive is listed (it lists after the window shows).
+  local dialog=""
+  for _ in $(seq 1 120); do
+    xdotool windowactivate --sync "$main"
+    xdotool key --clearmodifiers ctrl+e
+    sleep 0.5
+    dialog=$(xdotool search --onlyvisible --name "展開先フォルダの選択" | head -1 || true)
+    [ -n "$dialog" ] && break
+  done
   sleep 0.5
   xdotool windowactivate --sync "$dialog"
   xdotool type --delay 10 "$tmp/out/"
@@ -79,14 +84,16 @@ sleep 0.5
 shoot "$progress" "$outdir/extract-start.png"
 # Once the archive is read, the files and bytes are counted.
 sleep 2
-shoot "$progress" "$outdir/extract-progress.png"
+shoot "$progress" "$outdir/extract-progress.png" || echo "the extraction ended before its second screenshot" >&2
 while xdotool search --onlyvisible --name "展開中" >/dev/null 2>&1; do sleep 0.3; done
 sleep 0.5
 
 extract
-question=$(xdotool search --sync --onlyvisible --name "上書きの確認" | head -1)
+xdotool search --sync --onlyvisible --name "上書きの確認" >/dev/null
 sleep 1
-shoot "$question" "$outdir/extract-question.png"
+# The whole screen: the question must stand in front of the progress window.
+import -window root "$outdir/extract-question.png"
+echo "$outdir/extract-question.png"
 # "中止", then the closing report.
 xdotool key Escape
 sleep 1

@@ -324,16 +324,15 @@ TEST_F(ExtractWindowTest, CancelFromTheProgressWindowLeavesOnlyWholeFiles)
 
 TEST(OverwriteQuestion, IsAskedOverTheProgressWindowWhileItShows)
 {
-    // A question asked over the tab would stand behind the progress window.
+    // A question asked over the tab would stand behind the progress window when it comes up.
     QWidget owner;
     owner.show();
     TExtractProgress progress;
     EXPECT_EQ(OverwriteQuestionParent(nullptr), nullptr);
     EXPECT_EQ(OverwriteQuestionParent(&owner), &owner);
     TFormExtractProgress window(&owner, progress);
-    EXPECT_EQ(OverwriteQuestionParent(&owner), &owner);
-    window.show();
     EXPECT_EQ(OverwriteQuestionParent(&owner), &window);
+    EXPECT_TRUE(window.isVisible());
 }
 
 } // namespace
