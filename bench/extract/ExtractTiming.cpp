@@ -39,7 +39,8 @@ protected:
             return false;
         QWidget *page = FWindow->PageControl1->currentWidget();
         TFormViewer *form = page ? page->findChild<TFormViewer *>() : nullptr;
-        if (!form || watched != form->ListFileView->viewport())
+        // The archive opens once the window shows: wait for the tab's listed rows.
+        if (!form || watched != form->ListFileView->viewport() || form->ListModel->rowCount() == 0)
             return false;
         FDone = true;
         QTimer::singleShot(0, this, [this, form] { Act(form); });
