@@ -17,44 +17,7 @@ const uint8_t kSignature[6] = {'7', 'z', 0xBC, 0xAF, 0x27, 0x1C};
 constexpr std::size_t kSearchWindow = 0x60000 + 32;
 constexpr uint64_t kMaxHeader = 64u << 20;
 
-struct Cursor {
-    const uint8_t *p;
-    const uint8_t *end;
-    bool ok = true;
-
-    uint8_t byte()
-    {
-        if (p >= end) {
-            ok = false;
-            return 0;
-        }
-        return *p++;
-    }
-    // The 7z variable-length number: the leading one bits of the first byte count the bytes
-    // that follow.
-    uint64_t number()
-    {
-        uint8_t first = byte();
-        uint8_t mask = 0x80;
-        uint64_t value = 0;
-        for (int i = 0; i < 8; ++i) {
-            if ((first & mask) == 0)
-                return value | (static_cast<uint64_t>(first & (mask - 1)) << (8 * i));
-            value |= static_cast<uint64_t>(byte()) << (8 * i);
-            mask >>= 1;
-        }
-        return value;
-    }
-    void skip(uint64_t n)
-    {
-        if (n > static_cast<uint64_t>(end - p)) {
-            ok = false;
-            p = end;
-        } else {
-            p += n;
-        }
-    }
-};
+using Cursor = SevenZipBytes;
 
 // Digests: an "all defined" byte (else a bit field), then four bytes per defined item.
 void SkipDigests(Cursor &c, uint64_t count)

@@ -54,10 +54,8 @@ constexpr uint64_t kMethodCopy = 0x00;
 constexpr uint64_t kMethodLzma = 0x030101;
 constexpr uint64_t kMethodLzma2 = 0x21;
 
-struct Cursor {
-    const uint8_t *p;
-    const uint8_t *end;
-    bool ok = true;
+struct Cursor : SevenZipBytes {
+    Cursor(const uint8_t *begin, const uint8_t *stop) : SevenZipBytes{begin, stop} {}
     // Set with a count the header's bytes cannot bear: a lie, not a header this reader does
     // not follow.
     bool lying = false;
@@ -68,30 +66,6 @@ struct Cursor {
         return false;
     }
 
-    uint64_t remaining() const { return static_cast<uint64_t>(end - p); }
-    uint8_t byte()
-    {
-        if (p >= end) {
-            ok = false;
-            return 0;
-        }
-        return *p++;
-    }
-    // The variable-length number: the leading one bits of the first byte count the bytes that
-    // follow, the rest of the first byte are the highest bits.
-    uint64_t number()
-    {
-        uint8_t first = byte();
-        uint8_t mask = 0x80;
-        uint64_t value = 0;
-        for (int i = 0; i < 8; ++i) {
-            if ((first & mask) == 0)
-                return value | (static_cast<uint64_t>(first & (mask - 1)) << (8 * i));
-            value |= static_cast<uint64_t>(byte()) << (8 * i);
-            mask >>= 1;
-        }
-        return value;
-    }
     uint32_t uint32()
     {
         uint32_t v = 0;

@@ -19,6 +19,47 @@
 
 namespace tovik::archivers {
 
+// Reads a 7z header's bytes in order. Past the end it reads zeros and clears ok.
+struct SevenZipBytes {
+    const uint8_t *p;
+    const uint8_t *end;
+    bool ok = true;
+
+    uint64_t remaining() const { return static_cast<uint64_t>(end - p); }
+    uint8_t byte()
+    {
+        if (p >= end) {
+            ok = false;
+            return 0;
+        }
+        return *p++;
+    }
+    // The variable-length number: the leading one bits of the first byte count the bytes that
+    // follow, the rest of the first byte are the highest bits.
+    uint64_t number()
+    {
+        uint8_t first = byte();
+        uint8_t mask = 0x80;
+        uint64_t value = 0;
+        for (int i = 0; i < 8; ++i) {
+            if ((first & mask) == 0)
+                return value | (static_cast<uint64_t>(first & (mask - 1)) << (8 * i));
+            value |= static_cast<uint64_t>(byte()) << (8 * i);
+            mask >>= 1;
+        }
+        return value;
+    }
+    void skip(uint64_t n)
+    {
+        if (n > remaining()) {
+            ok = false;
+            p = end;
+        } else {
+            p += n;
+        }
+    }
+};
+
 struct SevenZipFile {
     bool hasData = false;      // false for folders, empty files and deletion marks
     uint64_t size = 0;         // unpacked
