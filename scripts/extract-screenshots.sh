@@ -3,21 +3,7 @@
 # saves what the user sees: the progress window (as it comes up, then counting), then the overwrite question of a second run
 # into the same folder: build/screenshots/extract-{start,progress,question}.png. Prints the files'
 # paths. Uses a temporary ini file and folders, so the user's settings are not touched.
-set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
-build="${TOVIK_BUILD_DIR:-$here/build}"
-outdir="${TOVIK_SCREENSHOT_DIR:-$build/screenshots}"
-mkdir -p "$outdir"
-
-if [ -z "${TOVIK_SHOTS_INNER:-}" ]; then
-  export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
-  chmod 0700 "$XDG_RUNTIME_DIR"
-  TOVIK_SHOTS_INNER=1 exec xvfb-run -a -s '-screen 0 1280x800x24' "$0" "$@"
-fi
-
-tmp=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$tmp"' EXIT
-export TOVIK_INI="$tmp/tovik.ini"
+source "$(dirname "$0")/screenshot-session.sh" "$@"
 export TOVIK_ARCHIVERS="$build/bin/archivers"
 printf '[General]\nFormPosLoad=False\nWorkFolder=%s\n' "$tmp" >"$TOVIK_INI"
 mkdir -p "$tmp/src/資料" "$tmp/out"

@@ -3,21 +3,7 @@
 # manager, so the dialog is placed and focused as on a desktop), through the main window's
 # "オプション" menu, and saves a screenshot of each: build/screenshots/options-{0,1,2}.png.
 # Prints the files' paths. Uses a temporary ini file, so the user's settings are not touched.
-set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
-build="${TOVIK_BUILD_DIR:-$here/build}"
-outdir="${TOVIK_SCREENSHOT_DIR:-$build/screenshots}"
-mkdir -p "$outdir"
-
-if [ -z "${TOVIK_SHOTS_INNER:-}" ]; then
-  export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
-  chmod 0700 "$XDG_RUNTIME_DIR"
-  TOVIK_SHOTS_INNER=1 exec xvfb-run -a -s '-screen 0 1280x800x24' "$0" "$@"
-fi
-
-tmp=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$tmp"' EXIT
-export TOVIK_INI="$tmp/tovik.ini"
+source "$(dirname "$0")/screenshot-session.sh" "$@"
 printf '[General]\nFormPosLoad=False\nUseSound=True\nMsgSound=/usr/share/sounds/message.wav\n' >"$TOVIK_INI"
 openbox >/dev/null 2>&1 &
 sleep 1
