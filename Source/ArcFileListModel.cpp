@@ -10,8 +10,14 @@
 
 namespace {
 
-const char *const kColumnCaptions[TArcFileListModel::ColumnCount] = {
-    "ファイル名", "オリジナルサイズ", "圧縮サイズ", "レート", "日付", "時間", "属性", "CRC", "モード"};
+QString ColumnCaption(int column)
+{
+    static const QString captions[TArcFileListModel::ColumnCount] = {
+        QStringLiteral("ファイル名"), QStringLiteral("オリジナルサイズ"), QStringLiteral("圧縮サイズ"),
+        QStringLiteral("レート"),     QStringLiteral("日付"),             QStringLiteral("時間"),
+        QStringLiteral("属性"),       QStringLiteral("CRC"),              QStringLiteral("モード")};
+    return captions[column];
+}
 
 std::string PadLeft(std::string text, size_t width)
 {
@@ -192,7 +198,7 @@ QVariant TArcFileListModel::headerData(int section, Qt::Orientation orientation,
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return QVariant();
     if (role == Qt::DisplayRole)
-        return QString::fromUtf8(kColumnCaptions[section]);
+        return ColumnCaption(section);
     return QVariant();
 }
 

@@ -35,12 +35,11 @@ TEntryOpener::MemoryResult TEntryOpener::ExtractToMemory(const TLxPackedItem &en
     // Only what the library wrote is the entry's contents.
     const size_t got = std::min<size_t>(written, buffer.size());
     if (status < 0)
-        result.Message = QString::fromUtf8(usertext::MemoryExtractFailed) +
-                         LibraryMessageText(buffer);
+        result.Message = usertext::MemoryExtractFailed() + LibraryMessageText(buffer);
     else if (got == 0)
-        result.Message = QString::fromUtf8(usertext::MemoryExtractEmpty);
+        result.Message = usertext::MemoryExtractEmpty();
     else if (got >= 2 && buffer[0] == 'M' && buffer[1] == 'Z')
-        result.Message = QString::fromUtf8(usertext::ExecutableSelected);
+        result.Message = usertext::ExecutableSelected();
     else
         result.Text = QByteArray(buffer.data(), static_cast<qsizetype>(got));
     return result;
@@ -50,7 +49,7 @@ TEntryOpener::DiskPlan TEntryOpener::PlanDiskExtraction(const QString &workFolde
 {
     DiskPlan plan;
     if (workFolder.isEmpty()) {
-        plan.Message = QString::fromUtf8(usertext::NoWorkFolder);
+        plan.Message = usertext::NoWorkFolder();
         return plan;
     }
     if (!QFileInfo::exists(workFolder))
@@ -58,8 +57,7 @@ TEntryOpener::DiskPlan TEntryOpener::PlanDiskExtraction(const QString &workFolde
     // The extraction folder is ours alone: made here with mode 0700, and refused when someone
     // else's folder or a link stands in its place.
     plan.Folder = QDir(workFolder).filePath(QString::fromUtf8(tovik::platform::kExtractFolderName));
-    plan.Question = QString::fromUtf8(usertext::DiskExtractQuestionHead) + workFolder +
-                    QString::fromUtf8(usertext::DiskExtractQuestion);
+    plan.Question = usertext::DiskExtractQuestionHead() + workFolder + usertext::DiskExtractQuestion();
     return plan;
 }
 
@@ -68,7 +66,7 @@ TEntryOpener::DiskResult TEntryOpener::ExtractToDisk(const TLxPackedItem &entry,
     DiskResult result;
     const std::string destBytes = QFile::encodeName(plan.Folder).toStdString();
     if (plan.Folder.isEmpty() || !tovik::platform::EnsurePrivateFolder(destBytes)) {
-        result.Message = QString::fromUtf8(usertext::NoWorkFolder);
+        result.Message = usertext::NoWorkFolder();
         return result;
     }
     TArcInfoList &registry = FImpl.Registry();
@@ -79,7 +77,7 @@ TEntryOpener::DiskResult TEntryOpener::ExtractToDisk(const TLxPackedItem &entry,
     if (extracted)
         result.File = QDir(plan.Folder).filePath(Cp932ToQString(entry.Name));
     else
-        result.Message = QString::fromUtf8(usertext::DiskExtractFailed) + LibraryMessageText(libraryMessage);
+        result.Message = usertext::DiskExtractFailed() + LibraryMessageText(libraryMessage);
     return result;
 }
 

@@ -94,7 +94,7 @@ void TPnViewer::OpenFile(const QString &Name)
     if (!Name.isEmpty() && QFileInfo::exists(Name))
         Form->LoadArchive(Name);
     else
-        Form->ShowNotice(QString::fromUtf8(usertext::ReasonNoSuchFile));
+        Form->ShowNotice(usertext::ReasonNoSuchFile());
     // The form may have closed itself (an unsupported format).
     if (Form)
         Form->SetTabCaption();
@@ -111,7 +111,7 @@ void TPnViewer::OpenInMemory()
         [impl = Form->SharedArcImpl(), copy = *entry, result](TArchiveTaskControl &) {
             *result = TEntryOpener(*impl).ExtractToMemory(copy);
         },
-        QString::fromUtf8(usertext::Extracting), false);
+        usertext::Extracting(), false);
     if (!Form || end == TArchiveTaskEnd::Cancelled || !result->Attempted)
         return;
     if (!result->Message.isEmpty()) {
@@ -147,12 +147,12 @@ void TPnViewer::OpenOnDisk()
         [impl = Form->SharedArcImpl(), copy = *entry, plan, result](TArchiveTaskControl &) {
             *result = TEntryOpener(*impl).ExtractToDisk(copy, plan);
         },
-        QString::fromUtf8(usertext::Extracting), false);
+        usertext::Extracting(), false);
     QString message;
     if (Form && end == TArchiveTaskEnd::Done) {
         message = result->Message;
         if (message.isEmpty() && !RunProgram(result->File))
-            message = QString::fromUtf8(usertext::NoApplication);
+            message = usertext::NoApplication();
     }
     QGuiApplication::restoreOverrideCursor();
     if (Form && !message.isEmpty())

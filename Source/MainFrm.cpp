@@ -90,9 +90,12 @@ QString ComparablePath(const QString &path)
     return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
 }
 
-const char *const kOpenFilter = "書庫ファイル|*.7z; *.z; *.gz; *.tgz; *.taz; *.a; *.lib; *.tar; *.deb; *.rpm; "
-                                "*.cpio; *.bz2; *.gza; *.bza; *.gca; *.yz1; *.bel; *.rar; *.arj; *.jar; *.ear; "
-                                "*.war; *.zip; *.cab; *yz1;*.lzh; *.exe";
+QString OpenFilter()
+{
+    return QStringLiteral("書庫ファイル|*.7z; *.z; *.gz; *.tgz; *.taz; *.a; *.lib; *.tar; *.deb; *.rpm; "
+                          "*.cpio; *.bz2; *.gza; *.bza; *.gca; *.yz1; *.bel; *.rar; *.arj; *.jar; *.ear; "
+                          "*.war; *.zip; *.cab; *yz1;*.lzh; *.exe");
+}
 
 } // namespace
 
@@ -128,7 +131,7 @@ TFormMain::TFormMain(const QStringList &args, QWidget *parent)
 
     OpenDialog1 = new TLxMRUManager(this);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
-    OpenDialog1->SetFilter(QString::fromUtf8(kOpenFilter));
+    OpenDialog1->SetFilter(OpenFilter());
     OpenDialog1->SetFileMode(QFileDialog::ExistingFiles);
     OpenDialog1->SetOptions(QFileDialog::ReadOnly);
 

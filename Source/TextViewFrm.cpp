@@ -168,17 +168,17 @@ void TFrmTextView::CreateActions()
 
     FileTypeGroup = new QActionGroup(this);
     FileTypeGroup->setExclusive(true);
-    auto fileType = [this](const char *caption, const char *ext) {
-        QAction *a = new QAction(QString::fromUtf8(caption), this);
+    auto fileType = [this](const QString &caption, const char *ext) {
+        QAction *a = new QAction(caption, this);
         a->setCheckable(true);
         FileTypeGroup->addAction(a);
         connect(a, &QAction::triggered, this, [this, ext] { SetFileType(ext); });
         return a;
     };
-    ActFileTypeC = fileType("C言語ソース", "cpp");
-    ActFileTypePas = fileType("Delphi言語ソース", "pas");
-    ActFileTypeJava = fileType("Javaソース", "java");
-    ActFileTypeOther = fileType("その他", "txt");
+    ActFileTypeC = fileType(QStringLiteral("C言語ソース"), "cpp");
+    ActFileTypePas = fileType(QStringLiteral("Delphi言語ソース"), "pas");
+    ActFileTypeJava = fileType(QStringLiteral("Javaソース"), "java");
+    ActFileTypeOther = fileType(QStringLiteral("その他"), "txt");
     ActFileTypeOther->setChecked(true);
 }
 
@@ -267,7 +267,7 @@ void TFrmTextView::SetText(const QByteArray &bytes)
     RawText = bytes;
     // Memory extraction stops at the first 1,000,000 bytes of a larger entry: say so.
     const bool cut = Entry && (Entry->OriginalSize > bytes.size() || Entry->OriginalSize < 0);
-    LxPanelNote->setText(cut ? QString::fromUtf8(usertext::ShownCut) : QString());
+    LxPanelNote->setText(cut ? usertext::ShownCut() : QString());
     const TAppIniData *ini = AppIniData();
     // Without a settings store the key's default holds: decode automatically.
     const bool autoDecode = !ini || ini->ReadBool(SettingKeys::Editor::AutoDecode);

@@ -14,10 +14,6 @@
 
 namespace {
 
-constexpr char kTitle[] = "Tovik 書庫ビューア";
-constexpr char kMakerLine1[] = "Copyright (C) 2026";
-constexpr char kMakerLine2[] = "Tovik 開発チーム";
-constexpr char kWebAddress[] = "https://tovik.example.org/";
 constexpr int kCaptionWidth = 88;
 
 // A panel with a vertical gradient between two colours; the dialog is stacked from these.
@@ -109,7 +105,7 @@ TFormVersionInfo::TFormVersionInfo(QWidget *parent) : QDialog(parent)
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     auto *titlePanel = new GradientPanel(QColor(0x24, 0x48, 0x8c), QColor(0x0e, 0x22, 0x4c), this);
-    LabelTitle = new QLabel(QString::fromUtf8(kTitle), titlePanel);
+    LabelTitle = new QLabel(QStringLiteral("Tovik 書庫ビューア"), titlePanel);
     QFont titleFont = LabelTitle->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
     titleFont.setBold(true);
@@ -121,8 +117,8 @@ TFormVersionInfo::TFormVersionInfo(QWidget *parent) : QDialog(parent)
     titleLayout->addWidget(LabelTitle);
 
     LabelVersion = new QLabel(TLxVersionInfo().FileVersion(), this);
-    LabelMaker1 = new QLabel(QString::fromUtf8(kMakerLine1), this);
-    LabelMaker2 = new QLabel(QString::fromUtf8(kMakerLine2), this);
+    LabelMaker1 = new QLabel(QStringLiteral("Copyright (C) 2026"), this);
+    LabelMaker2 = new QLabel(QStringLiteral("Tovik 開発チーム"), this);
     LabelWeb = new WebLabel(WebAddress(), this);
     LabelWeb->setStyleSheet(QStringLiteral("color: #1a4fb0; text-decoration: underline;"));
     LabelWeb->setToolTip(QStringLiteral("ダブルクリックで開きます"));
@@ -148,7 +144,7 @@ TFormVersionInfo::TFormVersionInfo(QWidget *parent) : QDialog(parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-QString TFormVersionInfo::WebAddress() { return QString::fromUtf8(kWebAddress); }
+QString TFormVersionInfo::WebAddress() { return QStringLiteral("https://tovik.example.org/"); }
 
 int TFormVersionInfo::LabelWebDblClick()
 {

@@ -154,8 +154,7 @@ TArchiveTaskEnd TFormViewer::RunTask(std::function<void(TArchiveTaskControl &)> 
 
 void TFormViewer::ShowNotice(const QString &reason)
 {
-    ShowNoticeText(QString::fromUtf8(usertext::ArchiveNotOpened) + QStringLiteral("（") + reason +
-                   QStringLiteral("）"));
+    ShowNoticeText(usertext::ArchiveNotOpened() + QStringLiteral("（") + reason + QStringLiteral("）"));
 }
 
 void TFormViewer::ShowNoticeText(const QString &text)
@@ -350,7 +349,7 @@ void TFormViewer::LoadArchive(const QString &Path)
             if (outcome->Chosen && !task.Cancelled())
                 outcome->Opened = data->LoadFromArchive(nullptr, *impl, &task);
         },
-        QString::fromUtf8(usertext::Listing), true);
+        usertext::Listing(), true);
     if (!self) {
         QGuiApplication::restoreOverrideCursor();
         return;
@@ -363,17 +362,16 @@ void TFormViewer::LoadArchive(const QString &Path)
         FArcData->Path = path;
         BuildTree();
         QGuiApplication::restoreOverrideCursor();
-        ShowNotice(QString::fromUtf8(usertext::ReasonCancelled));
+        ShowNotice(usertext::ReasonCancelled());
     } else if (outcome->Chosen) {
         FArcData = data;
         BuildTree();
         QGuiApplication::restoreOverrideCursor();
         // The tab shows the archive's name and nothing in it: say why, inside the tab.
         if (!outcome->Opened)
-            ShowNotice(QString::fromUtf8(QFileInfo(Path).isReadable() ? usertext::ReasonNoLibrary
-                                                                     : usertext::ReasonNotReadable));
+            ShowNotice(QFileInfo(Path).isReadable() ? usertext::ReasonNoLibrary() : usertext::ReasonNotReadable());
         else if (FArcData->ListingCut)
-            ShowNoticeText(QString::fromUtf8(usertext::ListingCut));
+            ShowNoticeText(usertext::ListingCut());
     } else {
         ShowMessage(this, Cp932ToQString(UnsupportedFormatMessage()));
         if (Viewer)
