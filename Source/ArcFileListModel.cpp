@@ -43,6 +43,32 @@ std::string EntrySubText(const TLxPackedItem &item, int column)
     }
 }
 
+// The stored folder path of a folder of the tree: its names from the root down, "/" after
+// each ("" for the root).
+std::string FolderStoredPath(const TLxArcFolderItem *folder)
+{
+    std::vector<const std::string *> names;
+    for (const TLxArcFolderItem *f = folder; f && !dynamic_cast<const TLxArcData *>(f);) {
+        names.push_back(&f->Name);
+        const TLxArcFolderData *data = f->Owner ? f->Owner->Owner : nullptr;
+        f = data ? data->Owner : nullptr;
+    }
+    std::string path;
+    for (auto it = names.rbegin(); it != names.rend(); ++it)
+        path.append(**it).push_back('/');
+    return path;
+}
+
+void CollectEntries(const TLxArcFolderData *data, std::vector<std::string> &out)
+{
+    if (!data)
+        return;
+    for (int i = 0; i < data->Entries->Count(); ++i)
+        out.push_back(data->Entries->Items(i)->Path);
+    for (int i = 0; i < data->Folders->Count(); ++i)
+        CollectEntries(data->Folders->Items(i)->Data.get(), out);
+}
+
 } // namespace
 
 void TArcFileListModel::SetFolder(TLxArcFolderData *folder, TLxIConLib *iconLib, const QList<QIcon> *images)
@@ -126,6 +152,14 @@ void TArcFileListModel::SetFilter(const std::string &Needle)
     endResetModel();
 }
 
+void TArcFileListModel::SetFilterText(const QString &Text)
+{
+    bool lossy = false;
+    const QByteArray utf8 = Text.toUtf8();
+    const std::string needle = tovik::platform::Utf8ToCp932(std::string_view(utf8.constData(), utf8.size()), &lossy);
+    SetFilter(lossy ? std::string(1, '\0') : needle);
+}
+
 int TArcFileListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(FOrder.size());
@@ -146,6 +180,22 @@ TLxPackedItem *TArcFileListModel::EntryAt(int row) const
         return nullptr;
     return FFolder->Entries->Items(FOrder[row] - FFolderCount);
 }
+
+std::vector<std::string> TArcFileListModel::EntryPaths(const QModelIndexList &rows) const
+{
+    std::vector<std::string> paths;
+    for (const QModelIndex &row : rows) {
+        if (TLxPackedItem *entry = EntryAt(row.row()))
+            paths.push_back(entry->Path);
+        else if (TLxArcFolderItem *folder = FolderAt(row.row())) {
+            paths.push_back(FolderStoredPath(folder));
+            CollectEntries(folder->Data.get(), paths);
+        }
+    }
+    return paths;
+}
+
+std::string TArcFileListModel::FolderPath() const { return FFolder ? FolderStoredPath(FFolder->Owner) : std::string(); }
 
 int TArcFileListModel::ImageIndex(int row) const
 {

@@ -36,6 +36,11 @@ public:
     // The folder of a folder row, the entry of a file row; null otherwise.
     TLxArcFolderItem *FolderAt(int row) const;
     TLxPackedItem *EntryAt(int row) const;
+    // The stored paths (CP932) that rows stand for: a file row's entry; a folder row's own
+    // path (with "/"; an empty folder has nothing else) and every entry below it.
+    std::vector<std::string> EntryPaths(const QModelIndexList &rows) const;
+    // The shown folder's stored path with a trailing "/" ("" for the root or no folder).
+    std::string FolderPath() const;
     // 0 for a folder row, the type's picture (1 and above) for a file row, -1 out of range.
     int ImageIndex(int row) const;
     // The text of a cell as the list shows it (CP932 bytes). Folder rows have texts only in
@@ -46,6 +51,9 @@ public:
     // every other character only itself. Empty shows every row again. The order of the
     // last Sort stays.
     void SetFilter(const std::string &Needle);
+    // The same for a text as typed: a character CP932 cannot hold is in no name, and then no
+    // row matches.
+    void SetFilterText(const QString &Text);
     const std::string &Filter() const { return FFilter; }
     // Whether Name (CP932) contains Needle by SetFilter's rule.
     static bool NameMatches(std::string_view Name, std::string_view Needle);

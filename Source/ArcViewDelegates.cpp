@@ -4,7 +4,11 @@
 
 #include <QFontMetrics>
 #include <QListView>
+#include <QScrollBar>
+#include <QTimer>
 #include <QTreeView>
+
+#include <algorithm>
 
 // Themes that carry only symbolic action pictures are asked for the "-symbolic" name too.
 QIcon ThemeIcon(const QString &name, const QString &fallback)
@@ -15,6 +19,23 @@ QIcon ThemeIcon(const QString &name, const QString &fallback)
     if (icon.isNull() && !fallback.isEmpty())
         icon = QIcon::fromTheme(fallback);
     return icon;
+}
+
+void ScrollSidewaysTo(QTreeView *tree, const QModelIndex &node)
+{
+    const QPersistentModelIndex target(node);
+    QTimer::singleShot(0, tree, [tree, target] {
+        if (!target.isValid())
+            return;
+        QScrollBar *bar = tree->horizontalScrollBar();
+        const QRect rect = tree->visualRect(target);
+        const int width = tree->viewport()->width();
+        const int margin = tree->indentation();
+        if (rect.left() < 0)
+            bar->setValue(bar->value() + rect.left() - margin);
+        else if (rect.left() + std::min(rect.width(), width / 2) > width)
+            bar->setValue(bar->value() + rect.left() - margin);
+    });
 }
 
 TFolderStateDelegate::TFolderStateDelegate(QTreeView *view, const QIcon &root, const QIcon &closed, const QIcon &open,
@@ -37,6 +58,20 @@ TIconCellDelegate::TIconCellDelegate(QListView *view) : QStyledItemDelegate(view
 {
     const QFontMetrics metrics(view->font());
     FCell = QSize(104, IconSize + Lines * metrics.lineSpacing() + 10);
+}
+
+void TIconCellDelegate::ShowAsCells(QListView *view)
+{
+    view->setViewMode(QListView::IconMode);
+    auto *cells = new TIconCellDelegate(view);
+    view->setItemDelegate(cells);
+    view->setIconSize(QSize(IconSize, IconSize));
+    view->setGridSize(cells->CellSize() + QSize(8, 6));
+    view->setResizeMode(QListView::Adjust);
+    view->setMovement(QListView::Static);
+    view->setUniformItemSizes(true);
+    view->setWordWrap(true);
+    view->setTextElideMode(Qt::ElideMiddle);
 }
 
 void TIconCellDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const

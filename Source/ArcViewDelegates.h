@@ -1,5 +1,5 @@
-// How the archive tab draws its views: the tree's folder pictures, the icon view's cells, and
-// the desktop theme's pictures they use.
+// How the archive tab draws its views: the tree's folder pictures and its sideways scrolling,
+// the icon view's cells, and the desktop theme's pictures they use.
 #ifndef TOVIK_SOURCE_ARCVIEWDELEGATES_H
 #define TOVIK_SOURCE_ARCVIEWDELEGATES_H
 
@@ -13,6 +13,10 @@ class QTreeView;
 // A picture of the desktop's icon theme by name (or its "-symbolic" form, or fallback's);
 // null when the theme has none.
 QIcon ThemeIcon(const QString &name, const QString &fallback = QString());
+
+// Scrolls tree sideways, once it has laid itself out, so that node's caption is in sight. The
+// view scrolls rows into sight but not their indentation, and a deep folder's is wide.
+void ScrollSidewaysTo(QTreeView *tree, const QModelIndex &node);
 
 // Draws each folder of the tree with its state picture: the model's state number (1 with
 // sub-folders, 3 without) as a folder, state 1 of an expanded folder as an open folder (2),
@@ -41,6 +45,8 @@ public:
 
     explicit TIconCellDelegate(QListView *view);
     QSize CellSize() const { return FCell; }
+    // Lays view out in a fixed grid of such cells, in the order of its rows.
+    static void ShowAsCells(QListView *view);
 
     QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override { return FCell; }
 

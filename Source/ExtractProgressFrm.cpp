@@ -1,12 +1,16 @@
 #include "Source/ExtractProgressFrm.h"
 
 #include "Source/ArchiveTask.h"
+#include "Source/LxPnGlobalState.h"
 #include "archive/LxArcImpl.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
@@ -139,6 +143,19 @@ void TFormExtractProgress::reject()
     // The window stays until the job has stopped; the entry in hand is dropped whole.
     FProgress.CancelRequested = true;
     Refresh();
+}
+
+QString AskExtractFolder(QWidget *parent, const std::string &ArchivePath)
+{
+    QString start = AppIniData() ? AppIniData()->ReadString(SettingKeys::General::ExtractFolder) : QString();
+    if (start.isEmpty() || !QDir(start).exists())
+        start = QFileInfo(QString::fromUtf8(ArchivePath)).absolutePath();
+    const QString folder = QFileDialog::getExistingDirectory(parent, QStringLiteral("展開先フォルダの選択"), start);
+    if (!folder.isEmpty() && AppIniData()) {
+        AppIniData()->Write(SettingKeys::General::ExtractFolder, folder);
+        AppIniData()->SectionOf(SettingKeys::General::ExtractFolder)->Save();
+    }
+    return folder;
 }
 
 QWidget *OverwriteQuestionParent(QWidget *owner)

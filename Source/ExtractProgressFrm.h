@@ -37,6 +37,11 @@ private:
 TExtractResult RunExtractWithProgress(QWidget *parent, const std::string &ArchivePath, const TExtractRequest &Request,
                                       bool ShowSummary = true);
 
+// Asks for the folder to extract the archive at ArchivePath (UTF-8) into, offering the folder
+// chosen last (or, when there is none or it is gone, the archive's own folder), and remembers
+// the choice. Empty when the user cancels.
+QString AskExtractFolder(QWidget *parent, const std::string &ArchivePath);
+
 // Where the overwrite question of owner's extraction is asked: over its progress window, shown
 // first if it was still to come (coming later, it would cover the question); over owner when
 // there is none.

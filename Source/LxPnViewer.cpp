@@ -94,7 +94,7 @@ void TPnViewer::OpenFile(const QString &Name)
     if (!Name.isEmpty() && QFileInfo::exists(Name))
         Form->LoadArchive(Name);
     else
-        Form->ShowNotice(usertext::ReasonNoSuchFile());
+        Form->NoticeBar->ShowNotice(usertext::ReasonNoSuchFile());
     // The form may have closed itself (an unsupported format).
     if (Form)
         Form->SetTabCaption();

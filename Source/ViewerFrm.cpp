@@ -3,42 +3,31 @@
 #include "Source/ArcFileListModel.h"
 #include "Source/ArcViewDelegates.h"
 #include "Source/ArcFolderTreeModel.h"
+#include "Source/DragOut.h"
+#include "Source/ExtractProgressFrm.h"
+#include "Source/ListMouseFilter.h"
 #include "Source/LxPnGlobalDef.h"
 #include "Source/LxPnGlobalProcs.h"
-#include "Source/ExtractProgressFrm.h"
-#include "Source/LxPnSystem.h"
 #include "Source/LxPnGlobalState.h"
 #include "Source/LxPnViewer.h"
 #include "archive/LxArcImpl.h"
-#include "platform/Cp932.h"
 #include "platform/MessageBox.h"
-#include "platform/WorkFolder.h"
 #include "LxContextPopup.h"
 #include "LxListViewSorter.h"
 #include "LxTabAPPTabSheet.h"
 
 #include <QApplication>
-#include <QDateTime>
-#include <QDir>
-#include <QDrag>
 #include <QFile>
 #include <QFileInfo>
-#include <QFrame>
-#include <QHBoxLayout>
-#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QSignalBlocker>
-#include <QUrl>
 #include <QHeaderView>
 #include <QListView>
 #include <QMenu>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -67,7 +56,12 @@ TFormViewer::TFormViewer(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    CreateNoticeBar();
+    NoticeBar = new TTabNoticeBar(this);
+    QObject::connect(NoticeBar->CancelButton, &QPushButton::clicked, this, [this] { CancelTask(); });
+    FCancelKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    FCancelKey->setContext(Qt::WindowShortcut);
+    FCancelKey->setEnabled(false);
+    QObject::connect(FCancelKey, &QShortcut::activated, this, [this] { CancelTask(); });
     layout->addWidget(NoticeBar);
     Splitter1 = new QSplitter(Qt::Horizontal, this);
     layout->addWidget(Splitter1, 1);
@@ -83,40 +77,6 @@ TFormViewer::TFormViewer(QWidget *parent)
     PopupMenu1 = new QMenu(this);
 }
 
-void TFormViewer::CreateNoticeBar()
-{
-    // A strip above tree and list: what went wrong with the archive, or how far a long
-    // listing has come. Not modal: the tab stays usable beneath it.
-    NoticeBar = new QFrame(this);
-    NoticeBar->setObjectName(QStringLiteral("NoticeBar"));
-    NoticeBar->setFrameShape(QFrame::StyledPanel);
-    NoticeBar->setAutoFillBackground(true);
-    QPalette palette = NoticeBar->palette();
-    palette.setColor(QPalette::Window, palette.color(QPalette::ToolTipBase));
-    palette.setColor(QPalette::WindowText, palette.color(QPalette::ToolTipText));
-    NoticeBar->setPalette(palette);
-    auto *row = new QHBoxLayout(NoticeBar);
-    row->setContentsMargins(8, 4, 8, 4);
-    FNoticeIcon = new QLabel(NoticeBar);
-    const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize);
-    FNoticeIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize, iconSize));
-    NoticeText = new QLabel(NoticeBar);
-    NoticeText->setObjectName(QStringLiteral("NoticeText"));
-    NoticeText->setTextFormat(Qt::PlainText);
-    NoticeText->setWordWrap(true);
-    CancelButton = new QPushButton(QStringLiteral("中止"), NoticeBar);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    QObject::connect(CancelButton, &QPushButton::clicked, this, [this] { CancelTask(); });
-    FCancelKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    FCancelKey->setContext(Qt::WindowShortcut);
-    FCancelKey->setEnabled(false);
-    QObject::connect(FCancelKey, &QShortcut::activated, this, [this] { CancelTask(); });
-    row->addWidget(FNoticeIcon);
-    row->addWidget(NoticeText, 1);
-    row->addWidget(CancelButton);
-    NoticeBar->hide();
-}
-
 TArchiveTaskEnd TFormViewer::RunTask(std::function<void(TArchiveTaskControl &)> work, const QString &caption,
                                       bool counted)
 {
@@ -125,17 +85,13 @@ TArchiveTaskEnd TFormViewer::RunTask(std::function<void(TArchiveTaskControl &)> 
     view.Slow = [this, self, caption] {
         if (!self)
             return;
-        FNoticeIcon->hide();
-        NoticeText->setText(caption);
-        CancelButton->show();
-        NoticeBar->show();
+        NoticeBar->ShowWork(caption);
         QGuiApplication::setOverrideCursor(Qt::BusyCursor);
         FSlowCursor = true;
     };
     view.Progress = [this, self, caption, counted](int32_t entries) {
         if (self && counted)
-            NoticeText->setText(caption + QStringLiteral("  ") + QString::fromStdString(GroupedNumberText(entries)) +
-                                QStringLiteral(" 件"));
+            NoticeBar->ShowWorkCount(caption, entries);
     };
     FCancelKey->setEnabled(true);
     const TArchiveTaskEnd end = RunArchiveTask(std::move(work), view, [this](TArchiveTaskHandle task) { FTask = task; });
@@ -147,22 +103,8 @@ TArchiveTaskEnd TFormViewer::RunTask(std::function<void(TArchiveTaskControl &)> 
         QGuiApplication::restoreOverrideCursor();
         FSlowCursor = false;
     }
-    CancelButton->hide();
-    NoticeBar->hide();
+    NoticeBar->EndWork();
     return end;
-}
-
-void TFormViewer::ShowNotice(const QString &reason)
-{
-    ShowNoticeText(usertext::ArchiveNotOpened() + QStringLiteral("（") + reason + QStringLiteral("）"));
-}
-
-void TFormViewer::ShowNoticeText(const QString &text)
-{
-    CancelButton->hide();
-    NoticeText->setText(text);
-    FNoticeIcon->show();
-    NoticeBar->show();
 }
 
 void TFormViewer::CreateTree()
@@ -195,7 +137,7 @@ void TFormViewer::CreateTree()
                      [this](const QModelIndex &current) { TreeArcFileChange(current); });
     // The column takes its new width only after the branch has opened and been laid out.
     QObject::connect(TreeArcFile->header(), &QHeaderView::sectionResized, this,
-                     [this] { ScrollTreeTo(TreeArcFile->currentIndex()); });
+                     [this] { ScrollSidewaysTo(TreeArcFile, TreeArcFile->currentIndex()); });
 }
 
 void TFormViewer::CreateList()
@@ -227,7 +169,6 @@ void TFormViewer::CreateList()
     ListFileView->setFrameShape(QFrame::NoFrame);
     ListFileView->setContextMenuPolicy(Qt::CustomContextMenu);
     ListFileView->installEventFilter(this);
-    ListFileView->viewport()->installEventFilter(this);
     const int widths[] = {150, 80, 80, 50, 100, 80, 60, 100};
     QHeaderView *header = ListFileView->header();
     header->setStretchLastSection(true);
@@ -245,23 +186,17 @@ void TFormViewer::CreateList()
     IconFileView->setObjectName(QStringLiteral("IconFileView"));
     IconFileView->setModel(ListModel);
     IconFileView->setSelectionModel(ListFileView->selectionModel());
-    IconFileView->setViewMode(QListView::IconMode);
-    auto *cells = new TIconCellDelegate(IconFileView);
-    IconFileView->setItemDelegate(cells);
-    IconFileView->setIconSize(QSize(TIconCellDelegate::IconSize, TIconCellDelegate::IconSize));
-    IconFileView->setGridSize(cells->CellSize() + QSize(8, 6));
-    IconFileView->setResizeMode(QListView::Adjust);
-    IconFileView->setMovement(QListView::Static);
-    IconFileView->setUniformItemSizes(true);
-    IconFileView->setWordWrap(true);
-    IconFileView->setTextElideMode(Qt::ElideMiddle);
+    TIconCellDelegate::ShowAsCells(IconFileView);
     IconFileView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     IconFileView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     IconFileView->setFrameShape(QFrame::NoFrame);
     IconFileView->setContextMenuPolicy(Qt::CustomContextMenu);
     IconFileView->installEventFilter(this);
-    IconFileView->viewport()->installEventFilter(this);
     FListStack->addWidget(IconFileView);
+
+    auto *mouse = new TListMouseFilter(ListModel, [this] { StartDragOut(); }, this);
+    mouse->Watch(ListFileView);
+    mouse->Watch(IconFileView);
 
     FSorter->SetActive(true);
     FSorter->SetListView(header, TArcFileListModel::ColumnCount, [this](int column, int direction) {
@@ -362,16 +297,17 @@ void TFormViewer::LoadArchive(const QString &Path)
         FArcData->Path = path;
         BuildTree();
         QGuiApplication::restoreOverrideCursor();
-        ShowNotice(usertext::ReasonCancelled());
+        NoticeBar->ShowNotice(usertext::ReasonCancelled());
     } else if (outcome->Chosen) {
         FArcData = data;
         BuildTree();
         QGuiApplication::restoreOverrideCursor();
         // The tab shows the archive's name and nothing in it: say why, inside the tab.
         if (!outcome->Opened)
-            ShowNotice(QFileInfo(Path).isReadable() ? usertext::ReasonNoLibrary() : usertext::ReasonNotReadable());
+            NoticeBar->ShowNotice(QFileInfo(Path).isReadable() ? usertext::ReasonNoLibrary()
+                                                               : usertext::ReasonNotReadable());
         else if (FArcData->ListingCut)
-            ShowNoticeText(usertext::ListingCut());
+            NoticeBar->ShowNoticeText(usertext::ListingCut());
     } else {
         ShowMessage(this, Cp932ToQString(UnsupportedFormatMessage()));
         if (Viewer)
@@ -433,32 +369,13 @@ void TFormViewer::FillList(TLxArcFolderData *folder)
     NotifyStateChanged();
 }
 
-void TFormViewer::ScrollTreeTo(const QModelIndex &node)
-{
-    // The view scrolls rows into sight but not their indentation: a deep folder is brought
-    // into sight sideways here, once the column has taken its new width.
-    const QPersistentModelIndex target(node);
-    QTimer::singleShot(0, this, [this, target] {
-        if (!target.isValid())
-            return;
-        QScrollBar *bar = TreeArcFile->horizontalScrollBar();
-        const QRect rect = TreeArcFile->visualRect(target);
-        const int width = TreeArcFile->viewport()->width();
-        const int margin = TreeArcFile->indentation();
-        if (rect.left() < 0)
-            bar->setValue(bar->value() + rect.left() - margin);
-        else if (rect.left() + std::min(rect.width(), width / 2) > width)
-            bar->setValue(bar->value() + rect.left() - margin);
-    });
-}
-
 void TFormViewer::TreeArcFileChange(const QModelIndex &node)
 {
     if (TLxArcFolderItem *folder = TreeModel->FolderAt(node)) {
         // The tree opens the branch it selects.
         if (TreeModel->hasChildren(node) && !TreeArcFile->isExpanded(node))
             TreeArcFile->expand(node);
-        ScrollTreeTo(node);
+        ScrollSidewaysTo(TreeArcFile, node);
         FillList(folder->Data.get());
         PlayUISound(2);
     }
@@ -605,6 +522,7 @@ void TFormViewer::FormControlsExit()
     FFocused = false;
     FormDeactivate();
 }
+
 bool TFormViewer::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
@@ -633,54 +551,7 @@ bool TFormViewer::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         break;
-    case QEvent::MouseButtonPress:
-        if (watched == ListFileView->viewport() || watched == IconFileView->viewport()) {
-            FPressedFolder = ListModel->Folder();
-            auto *mouse = static_cast<QMouseEvent *>(event);
-            auto *view = watched == ListFileView->viewport() ? static_cast<QAbstractItemView *>(ListFileView)
-                                                             : static_cast<QAbstractItemView *>(IconFileView);
-            const QModelIndex at = view->indexAt(mouse->position().toPoint());
-            FDragArmed = mouse->button() == Qt::LeftButton && at.isValid() &&
-                         view->selectionModel()->isRowSelected(at.row(), QModelIndex()) &&
-                         !(mouse->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier));
-            FPressPos = mouse->position().toPoint();
-            // A press on a selection of several rows keeps it, so that all can be dragged.
-            FPressSwallowed = FDragArmed && view->selectionModel()->selectedRows().size() > 1;
-            if (FPressSwallowed)
-                return true;
-        }
-        break;
-    case QEvent::MouseMove:
-        if (FDragArmed && (watched == ListFileView->viewport() || watched == IconFileView->viewport())) {
-            auto *mouse = static_cast<QMouseEvent *>(event);
-            if ((mouse->position().toPoint() - FPressPos).manhattanLength() >= QApplication::startDragDistance()) {
-                FDragArmed = false;
-                StartDragOut();
-            }
-            return true;
-        }
-        break;
-    case QEvent::MouseButtonDblClick:
-        // The first click on a folder row already entered that folder: the second click of
-        // the double-click belongs to the row that was clicked, not to whatever row of the
-        // new folder now lies under the mouse.
-        if ((watched == ListFileView->viewport() || watched == IconFileView->viewport()) &&
-            ListModel->Folder() != FPressedFolder)
-            return true;
-        break;
     case QEvent::MouseButtonRelease:
-        FDragArmed = false;
-        if (FPressSwallowed && (watched == ListFileView->viewport() || watched == IconFileView->viewport())) {
-            // A click on a selected row without a drag: the row alone becomes the selection.
-            FPressSwallowed = false;
-            auto *view = watched == ListFileView->viewport() ? static_cast<QAbstractItemView *>(ListFileView)
-                                                             : static_cast<QAbstractItemView *>(IconFileView);
-            const QModelIndex at = view->indexAt(static_cast<QMouseEvent *>(event)->position().toPoint());
-            if (at.isValid())
-                view->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect |
-                                                                QItemSelectionModel::Rows);
-            return true;
-        }
         if (watched == TreeArcFile->viewport()) {
             auto *mouse = static_cast<QMouseEvent *>(event);
             TreeArcFileMouseUp(mouse->button(), mouse->position().toPoint());
@@ -701,13 +572,7 @@ void TFormViewer::hideEvent(QHideEvent *event)
 
 void TFormViewer::ApplyFilter(const QString &text)
 {
-    bool lossy = false;
-    const QByteArray utf8 = text.toUtf8();
-    std::string needle = tovik::platform::Utf8ToCp932(std::string_view(utf8.constData(), utf8.size()), &lossy);
-    // A character CP932 cannot hold is in no name: nothing matches.
-    if (lossy)
-        needle = std::string(1, '\0');
-    ListModel->SetFilter(needle);
+    ListModel->SetFilterText(text);
     NotifyStateChanged();
 }
 
@@ -717,56 +582,9 @@ void TFormViewer::FocusFilter()
     EditFilter->selectAll();
 }
 
-namespace {
-
-// The stored folder path of a folder of the tree: its names from the root down, "/" after
-// each ("" for the root).
-std::string FolderStoredPath(const TLxArcFolderItem *folder)
-{
-    std::vector<const std::string *> names;
-    for (const TLxArcFolderItem *f = folder; f && !dynamic_cast<const TLxArcData *>(f);) {
-        names.push_back(&f->Name);
-        const TLxArcFolderData *data = f->Owner ? f->Owner->Owner : nullptr;
-        f = data ? data->Owner : nullptr;
-    }
-    std::string path;
-    for (auto it = names.rbegin(); it != names.rend(); ++it)
-        path.append(**it).push_back('/');
-    return path;
-}
-
-void CollectEntries(const TLxArcFolderData *data, std::vector<std::string> &out)
-{
-    if (!data)
-        return;
-    for (int i = 0; i < data->Entries->Count(); ++i)
-        out.push_back(data->Entries->Items(i)->Path);
-    for (int i = 0; i < data->Folders->Count(); ++i)
-        CollectEntries(data->Folders->Items(i)->Data.get(), out);
-}
-
-} // namespace
-
-std::string TFormViewer::CurrentFolderPath() const
-{
-    const TLxArcFolderData *folder = ListModel->Folder();
-    return folder ? FolderStoredPath(folder->Owner) : std::string();
-}
-
 std::vector<std::string> TFormViewer::SelectedEntryPaths() const
 {
-    std::vector<std::string> paths;
-    const QModelIndexList rows = ListFileView->selectionModel()->selectedRows();
-    for (const QModelIndex &row : rows) {
-        if (TLxPackedItem *entry = ListModel->EntryAt(row.row()))
-            paths.push_back(entry->Path);
-        else if (TLxArcFolderItem *folder = ListModel->FolderAt(row.row())) {
-            // The folder's own entry (an empty folder has nothing else) and all below it.
-            paths.push_back(FolderStoredPath(folder));
-            CollectEntries(folder->Data.get(), paths);
-        }
-    }
-    return paths;
+    return ListModel->EntryPaths(ListFileView->selectionModel()->selectedRows());
 }
 
 bool TFormViewer::CanExtractTo() const { return FArcData && FArcImpl && FArcImpl->Registry().CurrentItem(); }
@@ -775,18 +593,9 @@ void TFormViewer::ExtractTo()
 {
     if (!CanExtractTo())
         return;
-    QString start = AppIniData() ? AppIniData()->ReadString(SettingKeys::General::ExtractFolder) : QString();
-    if (start.isEmpty() || !QDir(start).exists())
-        start = QFileInfo(QString::fromUtf8(FArcData->Path)).absolutePath();
-    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("展開先フォルダの選択"), start);
-    if (folder.isEmpty())
-        return;
-    if (AppIniData()) {
-        AppIniData()->Write(SettingKeys::General::ExtractFolder, folder);
-        AppIniData()->SectionOf(SettingKeys::General::ExtractFolder)->Save();
-    }
-    const bool whole = ListFileView->selectionModel()->selectedRows().isEmpty();
-    ExtractInto(folder, whole);
+    const QString folder = AskExtractFolder(this, FArcData->Path);
+    if (!folder.isEmpty())
+        ExtractInto(folder, ListFileView->selectionModel()->selectedRows().isEmpty());
 }
 
 TExtractResult TFormViewer::ExtractInto(const QString &Folder, bool WholeArchive)
@@ -803,40 +612,9 @@ TExtractResult TFormViewer::ExtractInto(const QString &Folder, bool WholeArchive
 
 QStringList TFormViewer::ExtractForDrag()
 {
-    QStringList made;
-    std::vector<std::string> entries = SelectedEntryPaths();
-    if (entries.empty() || !CanExtractTo())
-        return made;
-    // A fresh folder of our own below the private extraction folder: nothing else is in it,
-    // so everything in it afterwards is what the drag carries.
-    QString work = AppIniData() ? AppIniData()->ReadString(SettingKeys::General::WorkFolder) : QString();
-    if (work.isEmpty())
-        work = QDir::tempPath();
-    const QString privateFolder = QDir(work).filePath(QString::fromLatin1(tovik::platform::kExtractFolderName));
-    if (!tovik::platform::EnsurePrivateFolder(QFile::encodeName(privateFolder).toStdString())) {
-        ShowMessage(this, QStringLiteral("作業フォルダを使えません: %1").arg(privateFolder), tovik::platform::MessageKind::Error);
-        return made;
-    }
-    QString dragFolder;
-    for (int n = 0; n < 1000 && dragFolder.isEmpty(); ++n) {
-        const QString candidate = QDir(privateFolder).filePath(
-            QStringLiteral("drag-%1-%2").arg(QDateTime::currentMSecsSinceEpoch()).arg(n));
-        if (QDir().mkdir(candidate))
-            dragFolder = candidate;
-    }
-    if (dragFolder.isEmpty())
-        return made;
-    TExtractRequest request;
-    request.DestFolder = QFile::encodeName(dragFolder).toStdString();
-    request.Entries = std::move(entries);
-    request.StripPrefix = CurrentFolderPath();
-    TExtractResult result = RunExtractWithProgress(this, FArcData->Path, request);
-    if (result.Cancelled || result.Aborted || !result.Opened)
-        return made;
-    const QDir dir(dragFolder);
-    for (const QString &name : dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
-        made << dir.filePath(name);
-    return made;
+    if (!CanExtractTo())
+        return QStringList();
+    return ExtractForDragOut(this, FArcData->Path, SelectedEntryPaths(), ListModel->FolderPath());
 }
 
 void TFormViewer::StartDragOut()
@@ -844,16 +622,6 @@ void TFormViewer::StartDragOut()
     // The tab may be closed while the extraction runs.
     const QPointer<TFormViewer> self(this);
     const QStringList files = ExtractForDrag();
-    if (files.isEmpty() || !self)
-        return;
-    auto *mime = new QMimeData;
-    QList<QUrl> urls;
-    for (const QString &f : files)
-        urls << QUrl::fromLocalFile(f);
-    mime->setUrls(urls);
-    auto *drag = new QDrag(this);
-    drag->setMimeData(mime);
-    // Moving takes the files out of the private folder into place; a copy leaves them there
-    // until the work folder is cleared at the end.
-    drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
+    if (!files.isEmpty() && self)
+        DragFilesOut(this, files);
 }

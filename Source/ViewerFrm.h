@@ -10,6 +10,7 @@
 #include "Source/ArcExtractJob.h"
 #include "Source/LxIConLib.h"
 #include "Source/LxPnArcDataClasses.h"
+#include "Source/TabNoticeBar.h"
 
 #include <QIcon>
 #include <QList>
@@ -21,10 +22,7 @@
 #include <vector>
 
 class QAction;
-class QPushButton;
 class QShortcut;
-class QFrame;
-class QLabel;
 class QKeyEvent;
 class QLineEdit;
 class QListView;
@@ -71,10 +69,6 @@ public:
     QString CurrentFolderCaption() const;
     // Selects folder in the tree, which lists it.
     void SelectFolder(TLxArcFolderItem *folder);
-    // Says inside the tab, above tree and list, that the archive could not be opened and why.
-    void ShowNotice(const QString &reason);
-    // The notice strip with a text of its own.
-    void ShowNoticeText(const QString &text);
     // Runs work off the window's thread; after a moment the tab shows caption (with the
     // entries read so far when counted) and a way to cancel: a button, and Esc.
     TArchiveTaskEnd RunTask(std::function<void(TArchiveTaskControl &)> work, const QString &caption, bool counted);
@@ -91,8 +85,6 @@ public:
     TExtractResult ExtractInto(const QString &Folder, bool WholeArchive);
     // The stored paths of the selected rows' entries, folders expanded to every entry below.
     std::vector<std::string> SelectedEntryPaths() const;
-    // The current folder's stored path with a trailing "/" ("" for the root).
-    std::string CurrentFolderPath() const;
     // Drag-out: extracts the selected rows into a fresh private folder below the work
     // folder and answers the paths of what was made there (empty on failure or cancel).
     QStringList ExtractForDrag();
@@ -104,9 +96,8 @@ public:
     // The registry shared with work running off the window's thread.
     std::shared_ptr<TLxArcImpl> SharedArcImpl() const { return FArcImpl; }
     TLxArcData *ArcData() const { return FArcData.get(); }
-    QFrame *NoticeBar = nullptr;     // hidden while there is nothing to say
-    QLabel *NoticeText = nullptr;
-    QPushButton *CancelButton = nullptr;   // shown while long work may be cancelled
+    // Above tree and list: why the archive could not be opened, or how far long work has come.
+    TTabNoticeBar *NoticeBar = nullptr;
     QTreeView *TreeArcFile = nullptr;
     TArcFolderTreeModel *TreeModel = nullptr;
     QTreeView *ListFileView = nullptr;
@@ -122,14 +113,11 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
-    void CreateNoticeBar();
     void CreateTree();
     void CreateList();
     void BuildTree();
     void FillList(TLxArcFolderData *folder);
     void TreeArcFileChange(const QModelIndex &node);
-    // Scrolls the tree sideways so that node's caption is in sight.
-    void ScrollTreeTo(const QModelIndex &node);
     void TreeArcFileMouseUp(Qt::MouseButton button, const QPoint &pos);
     void ListFileViewChange(int row);
     void ListFileViewDblClick();
@@ -155,16 +143,11 @@ private:
     std::unique_ptr<TLxContextPopup> FContextPopup;
     QList<QIcon> ImageList2;   // folder (0), file without type icon (1), then per type
     QSplitter *Splitter1 = nullptr;
-    QLabel *FNoticeIcon = nullptr;
     QStackedWidget *FListStack = nullptr;
     bool FFocused = false;
     bool FClosing = false;
     bool FSlowCursor = false;   // the busy cursor of a long task is on
-    TLxArcFolderData *FPressedFolder = nullptr;   // the folder listed at the last press
-    QPoint FPressPos;                             // where the left button went down on the list
-    bool FDragArmed = false;                      // a press on a selected row may start a drag
-    bool FPressSwallowed = false;                 // that press was kept from the view
-    QWidget *FListPane = nullptr;                 // the filter field above the list stack
+    QWidget *FListPane = nullptr;   // the filter field above the list stack
 };
 
 #endif

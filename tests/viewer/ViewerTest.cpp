@@ -6,6 +6,7 @@
 #include "Source/ArcFileListModel.h"
 #include "Source/ArcFolderTreeModel.h"
 #include "Source/LxPnGlobalProcs.h"
+#include "Source/ListMouseFilter.h"
 #include "Source/LxPnViewer.h"
 #include "Source/ViewerFrm.h"
 #include "LxContextPopup.h"
@@ -40,6 +41,8 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <sys/stat.h>
 
@@ -385,6 +388,74 @@ TEST_F(ViewerTest, DoubleClickOnFolderRowEntersItAndOpensNothing)
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(form->CurrentFolderCaption(), QStringLiteral("docs"));
     EXPECT_EQ(RowOf(form, "guide.txt"), 1);
+}
+
+TEST(ListMouseFilter, PressOnASelectionKeepsItForTheDragAndAClickChoosesOneRow)
+{
+    TLxArcData data;
+    for (const char *name : {"a.txt", "b.txt", "c.txt"}) {
+        TLxPackedItem *item = data.Data->Entries->Add();
+        item->Name = item->Path = name;
+    }
+    TArcFileListModel model;
+    model.SetFolder(data.Data.get(), nullptr, nullptr);
+    QTreeView view;
+    view.setModel(&model);
+    view.setSelectionBehavior(QAbstractItemView::SelectRows);
+    view.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    auto selected = [&] {
+        QList<int> rows;
+        for (const QModelIndex &row : view.selectionModel()->selectedRows())
+            rows << row.row();
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    };
+    int drags = 0;
+    QList<int> dragged;
+    TListMouseFilter filter(&model, [&] {
+        ++drags;
+        dragged = selected();
+    }, nullptr);
+    filter.Watch(&view);
+    view.resize(400, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    auto select = [&](int first, int last) {
+        view.selectionModel()->select(QItemSelection(model.index(first, 0), model.index(last, 0)),
+                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    };
+    const QPoint b = view.visualRect(model.index(1, 0)).center();
+    const QPoint far = b + QPoint(QApplication::startDragDistance() + 1, 0);
+
+    // Pressed on one of two selected rows, both stay chosen; let go without a drag, the row
+    // alone is.
+    select(0, 1);
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, b);
+    EXPECT_EQ(selected(), (QList<int>{0, 1}));
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, b);
+    EXPECT_EQ(selected(), QList<int>{1});
+    EXPECT_EQ(drags, 0);
+
+    // Moved far enough from the press, the drag starts once, with both rows chosen.
+    select(0, 1);
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, b);
+    QTest::mouseMove(view.viewport(), b + QPoint(1, 0));
+    EXPECT_EQ(drags, 0);
+    QTest::mouseMove(view.viewport(), far);
+    QTest::mouseMove(view.viewport(), far + QPoint(10, 0));
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, far);
+    EXPECT_EQ(drags, 1);
+    EXPECT_EQ(dragged, (QList<int>{0, 1}));
+
+    // A press with Ctrl, or on a row not chosen, arms nothing.
+    QTest::mousePress(view.viewport(), Qt::LeftButton, Qt::ControlModifier, b);
+    QTest::mouseMove(view.viewport(), far);
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, Qt::ControlModifier, far);
+    select(0, 0);
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, b);
+    QTest::mouseMove(view.viewport(), far);
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, far);
+    EXPECT_EQ(drags, 1);
 }
 
 TEST_F(ViewerTest, MemoryExtractionShowsTextOrSaysWhyNot)
@@ -798,10 +869,10 @@ TEST_F(ViewerTest, LongListingShowsProgressAndCanBeCancelled)
         ++ticks;
         TFormViewer *form = window->PageControl1->count() ? Form(0) : nullptr;
         // The count grows while the library is still opening the archive.
-        if (form && shown.isEmpty() && form->NoticeBar->isVisible() && form->CancelButton->isVisible() &&
-            form->NoticeText->text().contains(QStringLiteral("件")) &&
-            !form->NoticeText->text().endsWith(QStringLiteral(" 0 件"))) {
-            shown = form->NoticeText->text();
+        if (form && shown.isEmpty() && form->NoticeBar->isVisible() &&
+            form->NoticeBar->CancelButton->isVisible() && form->NoticeBar->NoticeText->text().contains(QStringLiteral("件")) &&
+            !form->NoticeBar->NoticeText->text().endsWith(QStringLiteral(" 0 件"))) {
+            shown = form->NoticeBar->NoticeText->text();
             captionWhileListing = window->PageControl1->tabText(0);
             QTest::keyClick(form, Qt::Key_Escape);
         }
@@ -819,8 +890,8 @@ TEST_F(ViewerTest, LongListingShowsProgressAndCanBeCancelled)
     EXPECT_EQ(form->CurrentFolderCaption(), QStringLiteral("many.zip"));
     EXPECT_EQ(form->ListModel->rowCount(), 0);
     EXPECT_TRUE(form->NoticeBar->isVisible());
-    EXPECT_EQ(form->NoticeText->text(), QStringLiteral("書庫を開けませんでした（読み込みを中止しました）"));
-    EXPECT_FALSE(form->CancelButton->isVisible());
+    EXPECT_EQ(form->NoticeBar->NoticeText->text(), QStringLiteral("書庫を開けませんでした（読み込みを中止しました）"));
+    EXPECT_FALSE(form->NoticeBar->CancelButton->isVisible());
     EXPECT_TRUE(messages.isEmpty());
 
     // Not cancelled, the same archive lists in full while the window keeps answering.
@@ -849,9 +920,9 @@ TEST_F(ViewerTest, FailedOpensSayWhyInsideTheTab)
     EXPECT_TRUE(messages.isEmpty());   // no message box: the tab says it
     // (The first tab is behind the second: its strip is shown within it.)
     EXPECT_TRUE(Form(0)->NoticeBar->isVisibleTo(Form(0)));
-    EXPECT_EQ(Form(0)->NoticeText->text(), QStringLiteral("書庫を開けませんでした（ファイルがありません）"));
+    EXPECT_EQ(Form(0)->NoticeBar->NoticeText->text(), QStringLiteral("書庫を開けませんでした（ファイルがありません）"));
     EXPECT_TRUE(Form(1)->NoticeBar->isVisible());
-    EXPECT_EQ(Form(1)->NoticeText->text(), QStringLiteral("書庫を開けませんでした（どのライブラリでも読めませんでした）"));
+    EXPECT_EQ(Form(1)->NoticeBar->NoticeText->text(), QStringLiteral("書庫を開けませんでした（どのライブラリでも読めませんでした）"));
     EXPECT_EQ(Form(1)->CurrentFolderCaption(), QStringLiteral("notes.zip"));
     // A tab that opened has nothing to say.
     window->OpenFiles({MakeSampleZip()});
@@ -880,7 +951,7 @@ TEST_F(ViewerTest, ArchiveDamagedPartWayShowsWhatWasRead)
     ASSERT_EQ(window->PageControl1->count(), 1);
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_TRUE(Form(0)->NoticeBar->isVisible());
-    EXPECT_EQ(Form(0)->NoticeText->text(), QStringLiteral("書庫が途中で壊れています。読めた所までを表示しています"));
+    EXPECT_EQ(Form(0)->NoticeBar->NoticeText->text(), QStringLiteral("書庫が途中で壊れています。読めた所までを表示しています"));
     EXPECT_GE(Form(0)->ListModel->rowCount(), 1);
     EXPECT_LE(Form(0)->ListModel->rowCount(), 2);
 }
