@@ -312,16 +312,29 @@ private:
         return LX_EACH_TAKE;
     }
 
-    int32_t Data(const uint8_t *data, LX_DWORD size)
+    // Counts a block of size bytes of the current entry and answers true when it is to be
+    // written. False with answer LX_EACH_STOP once the user cancelled, or with LX_EACH_TAKE when
+    // the entry has no file (its block is dropped).
+    bool TakeBlock(LX_DWORD size, int32_t &answer)
     {
         if (progress_->Stopping()) {
             result_.Cancelled = true;
-            return LX_EACH_STOP;
+            answer = LX_EACH_STOP;
+            return false;
         }
+        answer = LX_EACH_TAKE;
         if (fd_ < 0)
-            return LX_EACH_TAKE;
+            return false;
         progress_->BytesDone += size;
         written_ += size;
+        return true;
+    }
+
+    int32_t Data(const uint8_t *data, LX_DWORD size)
+    {
+        int32_t answer;
+        if (!TakeBlock(size, answer))
+            return answer;
         // After a write error the rest of the entry is read and dropped: the other entries
         // still get their turn.
         while (size > 0 && writeError_ == 0) {
@@ -341,14 +354,9 @@ private:
     // Zero bytes of a sparse entry: the file is left with a hole there.
     int32_t Hole(LX_DWORD size)
     {
-        if (progress_->Stopping()) {
-            result_.Cancelled = true;
-            return LX_EACH_STOP;
-        }
-        if (fd_ < 0)
-            return LX_EACH_TAKE;
-        progress_->BytesDone += size;
-        written_ += size;
+        int32_t answer;
+        if (!TakeBlock(size, answer))
+            return answer;
         holed_ = true;
         if (writeError_ == 0 && lseek(fd_, static_cast<off_t>(size), SEEK_CUR) < 0)
             writeError_ = errno;

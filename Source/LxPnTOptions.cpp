@@ -3,28 +3,23 @@
 #include "Source/ColorBox.h"
 #include "Source/LxPnGlobalState.h"
 #include "Source/LxPnSystem.h"
+#include "Source/OptionControls.h"
+#include "Source/OptionEditorPage.h"
+#include "Source/OptionGeneralPage.h"
+#include "Source/OptionPreviewPage.h"
 #include "LxFormInfo.h"
 #include "LxNumEdit.h"
-#include "editor/EditFuncs.h"
 #include "platform/MessageBox.h"
 #include "platform/WorkFolder.h"
 
-#include <QApplication>
-#include <QButtonGroup>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QAbstractItemView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -32,6 +27,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace K = SettingKeys;
@@ -44,30 +40,6 @@ QString LoadedSound(const TAppIniData &s, const TTextKey &key)
     return s.ReadBool(SettingKeys::General::UseSound) ? s.ReadString(key).trimmed() : QString();
 }
 
-// ---- numbers ----
-
-// What a number field would hold after loading number: its digit limits drop what does not
-// fit, so a stored value is compared and saved as the field can show it.
-double AsField(const TLxNumEditCtrl *field, double number)
-{
-    TEditNum model;
-    model.IntLen = field->IntLen();
-    model.DecimalLen = field->DecimalLen();
-    model.SetText(QString::number(number, 'f', 4));
-    return model.ValueText().toDouble();
-}
-
-// A field's number as typed. The change check reads this, so that a number is not clamped
-// under the user's fingers; leaving the field clamps it and checks again.
-double TypedValue(const TLxNumEditCtrl *field) { return field->Model().ValueText().toDouble(); }
-
-int32_t TypedInt(const TLxNumEditCtrl *field) { return int32_t(std::lround(TypedValue(field))); }
-
-// A field's number for saving: within its bounds.
-int32_t FieldInt(TLxNumEditCtrl *field) { return int32_t(std::lround(field->Value())); }
-
-int64_t FieldCurrency(TLxNumEditCtrl *field) { return std::llround(field->Value() * 10000.0); }
-
 const QString kSuffixes[3] = {
     QStringLiteral(" 【一般オプション】"),
     QStringLiteral(" 【組込みエディタオプション】"),
@@ -75,39 +47,6 @@ const QString kSuffixes[3] = {
 };
 const int kHeights[3] = {320, 400, 436};
 constexpr int kWidth = 420;
-
-QGroupBox *NewGroup(QWidget *parent, const QString &title, const QString &hint = QString())
-{
-    auto *group = new QGroupBox(title, parent);
-    if (!hint.isEmpty())
-        group->setToolTip(hint);
-    return group;
-}
-
-QToolButton *NewButton(QWidget *parent, const char *name, const QString &caption, const QString &hint = QString())
-{
-    auto *button = new QToolButton(parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setText(caption);
-    if (!hint.isEmpty())
-        button->setToolTip(hint);
-    return button;
-}
-
-QLineEdit *NewField(QWidget *parent, const char *name, bool readOnly)
-{
-    auto *field = new QLineEdit(parent);
-    field->setObjectName(QString::fromLatin1(name));
-    field->setReadOnly(readOnly);
-    return field;
-}
-
-QLabel *NewLabel(QWidget *parent, const QString &caption)
-{
-    auto *label = new QLabel(caption, parent);
-    label->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
-    return label;
-}
 
 // Families of fixed pitch. The Japanese fonts do not say they are fixed, so the advances of a
 // narrow and a wide letter decide.
@@ -152,9 +91,10 @@ TFormOption::TFormOption(TAppIniData &settings, QWidget *parent) : QDialog(paren
     LxFormInfo2->setObjectName(QStringLiteral("LxFormInfo2"));
 
     PageControl = new QStackedWidget(this);
-    PageControl->addWidget(CreateGeneralPage());
-    PageControl->addWidget(CreateEditorPage());
-    PageControl->addWidget(CreatePreviewPage());
+    PageControl->addWidget(CreateGeneralPage(*this));
+    PageControl->addWidget(CreateEditorPage(*this));
+    PageControl->addWidget(CreatePreviewPage(*this));
+    ConnectPages();
 
     ButtonUpdate = new QPushButton(QStringLiteral("更新"), this);
     ButtonUpdate->setObjectName(QStringLiteral("ButtonUpdate"));
@@ -212,100 +152,14 @@ TFormOption::TFormOption(TAppIniData &settings, QWidget *parent) : QDialog(paren
 
 TFormOption::~TFormOption() = default;
 
-TLxNumEditCtrl *TFormOption::NewNumber(QWidget *parent, const char *name, int intLen, int decimalLen)
+// What the pages' clicks do besides the change check, which the pages connect themselves.
+// Connected after the pages are made, so that a click checks the changes first.
+void TFormOption::ConnectPages()
 {
-    auto *field = new TLxNumEditCtrl(parent);
-    field->setObjectName(QString::fromLatin1(name));
-    field->SetIntLen(intLen);
-    field->SetDecimalLen(decimalLen);
-    field->SetComma(false);
-    field->setFixedWidth(std::max(60, field->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (intLen + 3) + 12));
-    field->OnChange = [this](TLxCustomNum *) {
-        // Leaving the field is what counts; a keystroke is checked too, so "更新" follows the
-        // typing.
-        CheckChanges();
-    };
-    return field;
-}
-
-TColorBox *TFormOption::NewColorBox(QWidget *parent, const char *name)
-{
-    auto *box = new TColorBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->OnChange = [this] { CheckChanges(); };
-    return box;
-}
-
-QCheckBox *TFormOption::NewCheck(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *check = new QCheckBox(caption, parent);
-    check->setObjectName(QString::fromLatin1(name));
-    QObject::connect(check, &QCheckBox::clicked, this, [this] { CheckChanges(); });
-    return check;
-}
-
-QWidget *TFormOption::CreateGeneralPage()
-{
-    auto *page = new QWidget;
-    auto *layout = new QVBoxLayout(page);
-
-    QGroupBox *folder = NewGroup(page, QStringLiteral(" 作業ホルダ "),
-                                 QStringLiteral("解凍して開く際の作業用フォルダを設定します"));
-    auto *folderGrid = new QGridLayout(folder);
-    CheckBox8 = NewCheck(folder, "CheckBox8", QStringLiteral("デフォルト"));
-    CheckBox8->setToolTip(QStringLiteral("デフォルトを選択すると環境変数「TEMP」を使用します"));
-    LxEditCtrl4 = NewField(folder, "LxEditCtrl4", true);
-    LxEditCtrl5 = NewField(folder, "LxEditCtrl5", true);
-    ButtonFolder = NewButton(folder, "ButtonFolder", QStringLiteral("..."));
-    auto *folderLabel = NewLabel(folder, QStringLiteral("指定フォルダ"));
-    folderGrid->addWidget(CheckBox8, 0, 0);
-    folderGrid->addWidget(LxEditCtrl4, 0, 1, 1, 2);
-    folderGrid->addWidget(folderLabel, 1, 0);
-    folderGrid->addWidget(LxEditCtrl5, 1, 1);
-    folderGrid->addWidget(ButtonFolder, 1, 2);
-    folderGrid->setColumnStretch(1, 1);
+    // General page.
     QObject::connect(CheckBox8, &QCheckBox::clicked, this, [this] { UpdateGeneralRows(); });
     QObject::connect(ButtonFolder, &QToolButton::clicked, this, [this] { SelectFolder(); });
-    // The chosen-folder row shows only while the default is not used.
-    LxEditCtrl5->setProperty("rowLabel", QVariant::fromValue<QObject *>(folderLabel));
-    layout->addWidget(folder);
-
-    QGroupBox *history = NewGroup(page, QStringLiteral("履歴ファイル"));
-    auto *historyRow = new QHBoxLayout(history);
-    CheckUseMRU = NewCheck(history, "CheckUseMRU", QStringLiteral("履歴を保存する"));
-    auto *mruLabel = NewLabel(history, QStringLiteral("保存履歴数"));
-    LxNumEditCtrl6 = NewNumber(history, "LxNumEditCtrl6", 2);
-    historyRow->addWidget(CheckUseMRU);
-    historyRow->addStretch(1);
-    historyRow->addWidget(mruLabel);
-    historyRow->addWidget(LxNumEditCtrl6);
-    LxNumEditCtrl6->setProperty("rowLabel", QVariant::fromValue<QObject *>(mruLabel));
     QObject::connect(CheckUseMRU, &QCheckBox::clicked, this, [this] { UpdateGeneralRows(); });
-    layout->addWidget(history);
-
-    QGroupBox *sound = NewGroup(page, QStringLiteral(" 効果音 "), QStringLiteral("エディタのカスタマイズ"));
-    auto *soundGrid = new QGridLayout(sound);
-    CheckBox6 = NewCheck(sound, "CheckBox6", QStringLiteral("使用する"));
-    CheckBox7 = NewCheck(sound, "CheckBox7", QStringLiteral("メッセージ"));
-    LxEditCtrl2 = NewField(sound, "LxEditCtrl2", true);
-    ButtonMsgSound = NewButton(sound, "ButtonMsgSound", QStringLiteral("..."));
-    ButtonMsgTest = NewButton(sound, "ButtonMsgTest", QStringLiteral("♪"), QStringLiteral("テストします"));
-    CheckBox9 = NewCheck(sound, "CheckBox9", QStringLiteral("クリック"));
-    LxEditCtrl3 = NewField(sound, "LxEditCtrl3", true);
-    ButtonClkSound = NewButton(sound, "ButtonClkSound", QStringLiteral("..."));
-    ButtonClkTest = NewButton(sound, "ButtonClkTest", QStringLiteral("♪"), QStringLiteral("テストします"));
-    soundGrid->addWidget(CheckBox6, 0, 0, 1, 4);
-    soundGrid->addWidget(CheckBox7, 1, 0);
-    soundGrid->addWidget(LxEditCtrl2, 1, 1);
-    soundGrid->addWidget(ButtonMsgSound, 1, 2);
-    soundGrid->addWidget(ButtonMsgTest, 1, 3);
-    soundGrid->addWidget(CheckBox9, 2, 0);
-    soundGrid->addWidget(LxEditCtrl3, 2, 1);
-    soundGrid->addWidget(ButtonClkSound, 2, 2);
-    soundGrid->addWidget(ButtonClkTest, 2, 3);
-    soundGrid->setColumnStretch(1, 1);
-    layout->addWidget(sound);
-
     QObject::connect(CheckBox6, &QCheckBox::clicked, this, [this](bool on) {
         // Switching sounds off forgets both files.
         if (!on) {
@@ -333,206 +187,15 @@ QWidget *TFormOption::CreateGeneralPage()
             CheckChanges();
         });
 
-    CheckBox10 = NewCheck(page, "CheckBox10", QStringLiteral("前回のウインドゥ位置で開く"));
-    layout->addWidget(CheckBox10);
-    layout->addStretch(1);
-    return page;
-}
-
-QWidget *TFormOption::CreateEditorPage()
-{
-    auto *page = new QWidget;
-    auto *layout = new QVBoxLayout(page);
-
-    QGroupBox *font = NewGroup(page, QStringLiteral(" フォント "));
-    auto *fontGrid = new QGridLayout(font);
-    LxEditCtrl1 = NewField(font, "LxEditCtrl1", true);
-    ButtonEditorFont = NewButton(font, "ButtonEditorFont", QStringLiteral("..."));
-    LxNumEditCtrl3 = NewNumber(font, "LxNumEditCtrl3", 2);
-    CheckBox3 = new QCheckBox(QStringLiteral("固定ピッチフォントのみ"), font);
-    CheckBox4 = new QCheckBox(QStringLiteral("TTFフォントのみ"), font);
-    CheckBox5 = new QCheckBox(QStringLiteral("OEMフォントを除く"), font);
-    CheckBox3->setObjectName(QStringLiteral("CheckBox3"));
-    CheckBox4->setObjectName(QStringLiteral("CheckBox4"));
-    CheckBox5->setObjectName(QStringLiteral("CheckBox5"));
-    fontGrid->addWidget(LxEditCtrl1, 0, 0, 1, 2);
-    fontGrid->addWidget(ButtonEditorFont, 0, 2);
-    fontGrid->addWidget(LxNumEditCtrl3, 0, 3);
-    auto *filters = new QHBoxLayout;
-    filters->addWidget(CheckBox3);
-    filters->addWidget(CheckBox4);
-    filters->addWidget(CheckBox5);
-    filters->addStretch(1);
-    fontGrid->addLayout(filters, 1, 0, 1, 4);
-    fontGrid->setColumnStretch(0, 1);
+    // Editor page.
     QObject::connect(ButtonEditorFont, &QToolButton::clicked, this,
                      [this] { SelectFont(LxEditCtrl1, LxNumEditCtrl3, true); });
-    layout->addWidget(font);
-
-    QGroupBox *left = NewGroup(page, QStringLiteral("Leftバー"));
-    auto *leftRow = new QHBoxLayout(left);
-    CheckBox1 = NewCheck(left, "CheckBox1", QStringLiteral("行番号表示"));
-    auto *widthLabel = NewLabel(left, QStringLiteral("表示幅"));
-    LxNumEditCtrl1 = NewNumber(left, "LxNumEditCtrl1", 3);
-    auto *bgLabel = NewLabel(left, QStringLiteral("背景色"));
-    ColorBox1 = NewColorBox(left, "ColorBox1");
-    auto *frLabel = NewLabel(left, QStringLiteral("文字色"));
-    ColorBox2 = NewColorBox(left, "ColorBox2");
-    auto *leftGrid = new QGridLayout;
-    leftGrid->addWidget(widthLabel, 0, 0);
-    leftGrid->addWidget(LxNumEditCtrl1, 0, 1, Qt::AlignLeft);
-    leftGrid->addWidget(bgLabel, 1, 0);
-    leftGrid->addWidget(ColorBox1, 1, 1);
-    leftGrid->addWidget(frLabel, 1, 2);
-    leftGrid->addWidget(ColorBox2, 1, 3);
-    leftRow->addWidget(CheckBox1, 0, Qt::AlignTop);
-    leftRow->addLayout(leftGrid, 1);
-    LxNumEditCtrl1->setProperty("rowLabel", QVariant::fromValue<QObject *>(widthLabel));
-    ColorBox1->setProperty("rowLabel", QVariant::fromValue<QObject *>(bgLabel));
-    ColorBox2->setProperty("rowLabel", QVariant::fromValue<QObject *>(frLabel));
     QObject::connect(CheckBox1, &QCheckBox::clicked, this, [this] { UpdateEditorRows(); });
-    layout->addWidget(left);
-
-    QGroupBox *text = NewGroup(page, QStringLiteral(" テキスト "));
-    auto *textGrid = new QGridLayout(text);
-    ColorBox4 = NewColorBox(text, "ColorBox4");
-    ColorBox6 = NewColorBox(text, "ColorBox6");
-    LxNumEditCtrl2 = NewNumber(text, "LxNumEditCtrl2", 2);
-    LxNumEditCtrl4 = NewNumber(text, "LxNumEditCtrl4", 2);
-    LxNumEditCtrl5 = NewNumber(text, "LxNumEditCtrl5", 2);
-    CheckBox2 = NewCheck(text, "CheckBox2", QStringLiteral("制御コード表示"));
-    ColorBox5 = NewColorBox(text, "ColorBox5");
-    textGrid->addWidget(NewLabel(text, QStringLiteral("背景色")), 0, 0);
-    textGrid->addWidget(ColorBox4, 0, 1);
-    textGrid->addWidget(NewLabel(text, QStringLiteral("文字色")), 0, 2);
-    textGrid->addWidget(ColorBox6, 0, 3);
-    textGrid->addWidget(NewLabel(text, QStringLiteral("タブインデント")), 1, 0);
-    textGrid->addWidget(LxNumEditCtrl2, 1, 1, Qt::AlignLeft);
-    auto *margins = new QHBoxLayout;
-    margins->addWidget(NewLabel(text, QStringLiteral("上余白")));
-    margins->addWidget(LxNumEditCtrl4);
-    margins->addWidget(NewLabel(text, QStringLiteral("左余白")));
-    margins->addWidget(LxNumEditCtrl5);
-    margins->addStretch(1);
-    textGrid->addLayout(margins, 1, 2, 1, 2);
-    textGrid->addWidget(CheckBox2, 2, 0, 1, 2);
-    textGrid->addWidget(ColorBox5, 2, 3);
-    textGrid->setColumnStretch(1, 1);
-    textGrid->setColumnStretch(3, 1);
     QObject::connect(CheckBox2, &QCheckBox::clicked, this, [this] { UpdateEditorRows(); });
-    layout->addWidget(text);
 
-    QGroupBox *decode = NewGroup(page, QStringLiteral(" デコード "),
-                                 QStringLiteral("内臓エディタを開いたときのデコード方法を指定"));
-    auto *decodeRow = new QHBoxLayout(decode);
-    RadioShiftJis = new QRadioButton(QStringLiteral("SHIFT-JISで読込"), decode);
-    RadioAutoDecode = new QRadioButton(QStringLiteral("開くときに自動判定"), decode);
-    RadioShiftJis->setObjectName(QStringLiteral("RadioShiftJis"));
-    RadioAutoDecode->setObjectName(QStringLiteral("RadioAutoDecode"));
-    RadioShiftJis->setChecked(true);
-    decodeRow->addWidget(RadioShiftJis);
-    decodeRow->addWidget(RadioAutoDecode);
-    decodeRow->addStretch(1);
-    for (QRadioButton *radio : {RadioShiftJis, RadioAutoDecode})
-        QObject::connect(radio, &QRadioButton::clicked, this, [this] { CheckChanges(); });
-    layout->addWidget(decode);
-    layout->addStretch(1);
-    return page;
-}
-
-QWidget *TFormOption::CreatePreviewPage()
-{
-    auto *page = new QWidget;
-    auto *layout = new QVBoxLayout(page);
-
-    QGroupBox *colors = NewGroup(page, QStringLiteral("カラー設定（プレビュー画面）"));
-    auto *colorGrid = new QGridLayout(colors);
-    ColorBoxBGColor = NewColorBox(colors, "ColorBoxBGColor");
-    ColorBoxPaperColor = NewColorBox(colors, "ColorBoxPaperColor");
-    ColorBoxPaperShadowColor = NewColorBox(colors, "ColorBoxPaperShadowColor");
-    colorGrid->addWidget(NewLabel(colors, QStringLiteral("背景色")), 0, 0);
-    colorGrid->addWidget(ColorBoxBGColor, 0, 1);
-    colorGrid->addWidget(NewLabel(colors, QStringLiteral("用紙色")), 0, 2);
-    colorGrid->addWidget(ColorBoxPaperColor, 0, 3);
-    colorGrid->addWidget(NewLabel(colors, QStringLiteral("用紙影色")), 1, 0);
-    colorGrid->addWidget(ColorBoxPaperShadowColor, 1, 1);
-    colorGrid->setColumnStretch(1, 1);
-    colorGrid->setColumnStretch(3, 1);
-    layout->addWidget(colors);
-
-    QGroupBox *font = NewGroup(page, QStringLiteral(" フォント "));
-    auto *fontRow = new QHBoxLayout(font);
-    LxEditPrevFontName = NewField(font, "LxEditPrevFontName", true);
-    ButtonPreviewFont = NewButton(font, "ButtonPreviewFont", QStringLiteral("..."));
-    LxNumPreviewFontSize = NewNumber(font, "LxNumPreviewFontSize", 2);
-    fontRow->addWidget(LxEditPrevFontName, 1);
-    fontRow->addWidget(ButtonPreviewFont);
-    fontRow->addWidget(LxNumPreviewFontSize);
+    // Preview page.
     QObject::connect(ButtonPreviewFont, &QToolButton::clicked, this,
                      [this] { SelectFont(LxEditPrevFontName, LxNumPreviewFontSize, false); });
-    layout->addWidget(font);
-
-    QGroupBox *margins = NewGroup(page, QStringLiteral("余白（mm）"));
-    auto *marginGrid = new QGridLayout(margins);
-    LxNumTopMarg = NewNumber(margins, "LxNumTopMarg", 4, 1);
-    LxNumBootommMarg = NewNumber(margins, "LxNumBootommMarg", 4, 1);
-    LxNumLeftMarg = NewNumber(margins, "LxNumLeftMarg", 4, 1);
-    LxNumRightMarg = NewNumber(margins, "LxNumRightMarg", 4, 1);
-    const std::pair<const char *, TLxNumEditCtrl *> marginFields[] = {
-        {"ヘッダ余白", LxNumTopMarg}, {"フッタ余白", LxNumBootommMarg},
-        {"左余白", LxNumLeftMarg},   {"右余白", LxNumRightMarg}};
-    int column = 0;
-    for (const auto &[caption, field] : marginFields) {
-        field->SetDeciDispZero(true);
-        marginGrid->addWidget(NewLabel(margins, QString::fromUtf8(caption)), column / 4, column % 4);
-        marginGrid->addWidget(field, column / 4, column % 4 + 1);
-        column += 2;
-    }
-    marginGrid->setColumnStretch(1, 1);
-    marginGrid->setColumnStretch(3, 1);
-    layout->addWidget(margins);
-
-    auto *headFoot = new QHBoxLayout;
-    QGroupBox *header = NewGroup(page, QStringLiteral("ヘッダ"));
-    auto *headerCol = new QVBoxLayout(header);
-    CheckHeaderBorder = NewCheck(header, "CheckHeaderBorder", QStringLiteral("ボーダー"));
-    CheckFileName = NewCheck(header, "CheckFileName", QStringLiteral("ファイル名"));
-    CheckDate = NewCheck(header, "CheckDate", QStringLiteral("日付"));
-    headerCol->addWidget(CheckHeaderBorder);
-    headerCol->addWidget(CheckFileName);
-    headerCol->addWidget(CheckDate);
-    QGroupBox *footer = NewGroup(page, QStringLiteral("フッタ"));
-    auto *footerGrid = new QGridLayout(footer);
-    CheckFooterBorder = NewCheck(footer, "CheckFooterBorder", QStringLiteral("ボーダー"));
-    CheckPageNo = NewCheck(footer, "CheckPageNo", QStringLiteral("ページNo"));
-    CheckOwthor = NewCheck(footer, "CheckOwthor", QStringLiteral("社名"));
-    LxEditOwthorName = NewField(footer, "LxEditOwthorName", false);
-    QObject::connect(LxEditOwthorName, &QLineEdit::textChanged, this, [this] { CheckChanges(); });
-    footerGrid->addWidget(CheckFooterBorder, 0, 0, 1, 2);
-    footerGrid->addWidget(CheckPageNo, 1, 0, 1, 2);
-    footerGrid->addWidget(CheckOwthor, 2, 0);
-    footerGrid->addWidget(LxEditOwthorName, 2, 1);
-    footerGrid->setColumnStretch(1, 1);
-    headFoot->addWidget(header);
-    headFoot->addWidget(footer, 1);
-    layout->addLayout(headFoot);
-
-    QGroupBox *other = NewGroup(page, QStringLiteral("その他"));
-    auto *otherGrid = new QGridLayout(other);
-    LxNumRowMarg = NewNumber(other, "LxNumRowMarg", 3);
-    LxNumRowMarg->SetMaxValue(int32_t(K::Preview::RowMarg.Max));
-    CheckPrintableRect = NewCheck(other, "CheckPrintableRect", QStringLiteral("印字可能範囲の表示"));
-    CheckUseRowNo = NewCheck(other, "CheckUseRowNo", QStringLiteral("行番号印刷"));
-    CheckMarginMark = NewCheck(other, "CheckMarginMark", QStringLiteral("余白マーカー表示"));
-    otherGrid->addWidget(NewLabel(other, QStringLiteral("行マージン")), 0, 0);
-    otherGrid->addWidget(LxNumRowMarg, 0, 1, Qt::AlignLeft);
-    otherGrid->addWidget(CheckPrintableRect, 0, 2);
-    otherGrid->addWidget(CheckUseRowNo, 1, 0, 1, 2);
-    otherGrid->addWidget(CheckMarginMark, 1, 2);
-    otherGrid->setColumnStretch(2, 1);
-    layout->addWidget(other);
-    layout->addStretch(1);
-    return page;
 }
 
 void TFormOption::SelectPage(int Page)
@@ -569,14 +232,13 @@ void TFormOption::UpdateGeneralRows()
     if (useDefault && LxEditCtrl4->text().isEmpty())
         LxEditCtrl4->setText(DefaultFolder());
     LxEditCtrl4->setVisible(useDefault);
-    for (QWidget *w : {static_cast<QWidget *>(LxEditCtrl5), static_cast<QWidget *>(ButtonFolder),
-                       qobject_cast<QWidget *>(LxEditCtrl5->property("rowLabel").value<QObject *>())})
+    for (QWidget *w : std::initializer_list<QWidget *>{LxEditCtrl5, ButtonFolder, RowLabel(LxEditCtrl5)})
         if (w)
             w->setVisible(!useDefault);
 
     const bool mru = CheckUseMRU->isChecked();
     LxNumEditCtrl6->setVisible(mru);
-    if (auto *label = qobject_cast<QWidget *>(LxNumEditCtrl6->property("rowLabel").value<QObject *>()))
+    if (QWidget *label = RowLabel(LxNumEditCtrl6))
         label->setVisible(mru);
 
     const bool sound = CheckBox6->isChecked();
@@ -594,7 +256,7 @@ void TFormOption::UpdateEditorRows()
     const bool lineNumbers = CheckBox1->isChecked();
     for (QWidget *w : std::initializer_list<QWidget *>{LxNumEditCtrl1, ColorBox1, ColorBox2}) {
         w->setVisible(lineNumbers);
-        if (auto *label = qobject_cast<QWidget *>(w->property("rowLabel").value<QObject *>()))
+        if (QWidget *label = RowLabel(w))
             label->setVisible(lineNumbers);
     }
     ColorBox5->setVisible(CheckBox2->isChecked());

@@ -131,12 +131,9 @@ public:
     TLxFormInfo *LxFormInfo2;
 
 private:
-    QWidget *CreateGeneralPage();
-    QWidget *CreateEditorPage();
-    QWidget *CreatePreviewPage();
-    TLxNumEditCtrl *NewNumber(QWidget *parent, const char *name, int intLen, int decimalLen = 0);
-    TColorBox *NewColorBox(QWidget *parent, const char *name);
-    QCheckBox *NewCheck(QWidget *parent, const char *name, const QString &caption);
+    // The pages are made by their own units (OptionGeneralPage, OptionEditorPage,
+    // OptionPreviewPage), which fill the controls above; this connects what their clicks do.
+    void ConnectPages();
 
     // Shows or hides the rows that follow the general page's and editor page's check boxes.
     void UpdateGeneralRows();
