@@ -51,58 +51,64 @@ RarPpmd::RarPpmd()
 
 RarPpmd::~RarPpmd() = default;
 
-uint16_t RarPpmd::u16(uint32_t at) const
+inline uint16_t RarPpmd::View::u16(uint32_t at) const
 {
     uint16_t v;
-    std::memcpy(&v, memory_.get() + at, sizeof v);
+    std::memcpy(&v, base + at, sizeof v);
     return v;
 }
 
-uint32_t RarPpmd::u32(uint32_t at) const
+inline uint32_t RarPpmd::View::u32(uint32_t at) const
 {
     uint32_t v;
-    std::memcpy(&v, memory_.get() + at, sizeof v);
+    std::memcpy(&v, base + at, sizeof v);
     return v;
 }
 
-void RarPpmd::setU16(uint32_t at, uint16_t value) { std::memcpy(memory_.get() + at, &value, sizeof value); }
+inline void RarPpmd::View::setU16(uint32_t at, uint16_t value) const { std::memcpy(base + at, &value, sizeof value); }
 
-void RarPpmd::setU32(uint32_t at, uint32_t value) { std::memcpy(memory_.get() + at, &value, sizeof value); }
+inline void RarPpmd::View::setU32(uint32_t at, uint32_t value) const { std::memcpy(base + at, &value, sizeof value); }
 
-void RarPpmd::copyState(uint32_t to, uint32_t from) { std::memmove(memory_.get() + to, memory_.get() + from, 6); }
-
-void RarPpmd::swapStates(uint32_t a, uint32_t b)
+inline void RarPpmd::View::copyState(uint32_t to, uint32_t from) const
 {
     uint8_t t[6];
-    std::memcpy(t, memory_.get() + a, 6);
-    std::memcpy(memory_.get() + a, memory_.get() + b, 6);
-    std::memcpy(memory_.get() + b, t, 6);
+    std::memcpy(t, base + from, 6);
+    std::memcpy(base + to, t, 6);
+}
+
+inline void RarPpmd::View::swapStates(uint32_t a, uint32_t b) const
+{
+    uint8_t t[6];
+    std::memcpy(t, base + a, 6);
+    std::memcpy(base + a, base + b, 6);
+    std::memcpy(base + b, t, 6);
 }
 
 // A context the model refers to: inside the model's memory, never the alignment bytes or the
 // guard unit behind it.
 uint32_t RarPpmd::context(uint32_t ref) const
 {
-    if (ref < kAlign || ref > kAlign + size_ - kUnit)
+    if (ref - kAlign > size_ - kUnit)   // below kAlign wraps round to a large number
         throw Broken{};
     return ref;
 }
 
 // The states of a context with more than one, all inside the model's memory.
-uint32_t RarPpmd::statesOf(uint32_t c) const
+uint32_t RarPpmd::statesOf(View m, uint32_t c) const
 {
-    uint32_t count = numStats(c), s = stats(c);
-    if (count < 2 || count > 256 || s < kAlign || s > kAlign + size_ - count * 6)
+    uint32_t count = m.numStats(c), s = m.stats(c);
+    if (count - 2 > 254 || s - kAlign > size_ - count * 6)
         throw Broken{};
     return s;
 }
 
-uint32_t RarPpmd::findState(uint32_t c, uint8_t sym) const
+uint32_t RarPpmd::findState(View m, uint32_t c, uint8_t sym) const
 {
-    uint32_t s = statesOf(c);
-    for (uint32_t end = s + numStats(c) * 6; s != end; s += 6)
-        if (symbol(s) == sym)
-            return s;
+    const uint8_t *base = m.base;
+    const uint8_t *first = base + statesOf(m, c);
+    for (const uint8_t *p = first, *end = first + m.numStats(c) * 6; p != end; p += 6)
+        if (*p == sym)
+            return static_cast<uint32_t>(p - base);
     throw Broken{};
 }
 
@@ -116,16 +122,18 @@ unsigned RarPpmd::indexOf(unsigned count) const
 // Free blocks of each size class form a list through their first four bytes.
 void RarPpmd::insertNode(uint32_t node, unsigned index)
 {
-    setU32(node, freeList_[index]);
+    const View m = view();
+    m.setU32(node, freeList_[index]);
     freeList_[index] = node;
 }
 
 uint32_t RarPpmd::removeNode(unsigned index)
 {
+    const View m = view();
     uint32_t node = freeList_[index];
     if (node < kAlign || node > kAlign + size_ - kUnit)
         throw Broken{};
-    freeList_[index] = u32(node);
+    freeList_[index] = m.u32(node);
     return node;
 }
 
@@ -148,6 +156,7 @@ void RarPpmd::splitBlock(uint32_t block, unsigned oldIndex, unsigned newIndex)
 // stamped 1, so a block's right neighbour tells whether it is free.
 void RarPpmd::glueFreeBlocks()
 {
+    const View m = view();
     const uint32_t head = kAlign + size_;
     const uint32_t maxNodes = size_ / kUnit + 2;   // a longer walk is a broken list
     auto node = [&](uint32_t ref) {
@@ -165,44 +174,44 @@ void RarPpmd::glueFreeBlocks()
             if (++count > maxNodes)
                 throw Broken{};
             const uint32_t at = node(next);
-            setU32(at + 4, n);
-            setU32(node(n) + 8, next);
+            m.setU32(at + 4, n);
+            m.setU32(node(n) + 8, next);
             n = next;
-            next = u32(at);
-            setU16(at, 0);
-            setU16(at + 2, nu);
+            next = m.u32(at);
+            m.setU16(at, 0);
+            m.setU16(at + 2, nu);
         }
     }
-    setU16(head, 1);
-    setU32(head + 4, n);
-    setU32(node(n) + 8, head);
+    m.setU16(head, 1);
+    m.setU32(head + 4, n);
+    m.setU32(node(n) + 8, head);
     if (loUnit_ != hiUnit_)
-        setU16(loUnit_, 1);
+        m.setU16(loUnit_, 1);
 
-    for (count = 0; n != head; n = u32(n + 4)) {
+    for (count = 0; n != head; n = m.u32(n + 4)) {
         if (++count > maxNodes)
             throw Broken{};
         const uint32_t at = node(n);
-        uint32_t nu = u16(at + 2);
+        uint32_t nu = m.u16(at + 2);
         for (;;) {
             const uint32_t right = node(at + nu * kUnit);
-            nu += u16(right + 2);
-            if (u16(right) != 0 || nu >= 0x10000)
+            nu += m.u16(right + 2);
+            if (m.u16(right) != 0 || nu >= 0x10000)
                 break;
-            const uint32_t prev = u32(right + 8), next = u32(right + 4);
-            setU32(node(prev) + 4, next);
-            setU32(node(next) + 8, prev);
-            setU16(at + 2, static_cast<uint16_t>(nu));
+            const uint32_t prev = m.u32(right + 8), next = m.u32(right + 4);
+            m.setU32(node(prev) + 4, next);
+            m.setU32(node(next) + 8, prev);
+            m.setU16(at + 2, static_cast<uint16_t>(nu));
         }
     }
 
     count = 0;
-    for (n = u32(head + 4); n != head;) {
+    for (n = m.u32(head + 4); n != head;) {
         if (++count > maxNodes)
             throw Broken{};
         uint32_t at = node(n);
-        const uint32_t next = u32(at + 4);
-        unsigned nu = u16(at + 2);
+        const uint32_t next = m.u32(at + 4);
+        unsigned nu = m.u16(at + 2);
         for (; nu > 128; nu -= 128, at += 128 * kUnit)
             insertNode(at, kIndexes - 1);
         unsigned i = indexOf(nu);
@@ -255,12 +264,13 @@ uint32_t RarPpmd::allocUnits(unsigned index)
 
 uint32_t RarPpmd::shrinkUnits(uint32_t block, unsigned oldUnits, unsigned newUnits)
 {
+    const View m = view();
     unsigned i0 = indexOf(oldUnits), i1 = indexOf(newUnits);
     if (i0 == i1)
         return block;
     if (freeList_[i1] != 0) {
         uint32_t moved = removeNode(i1);
-        std::memcpy(memory_.get() + moved, memory_.get() + block, newUnits * kUnit);
+        std::memcpy(m.base + moved, m.base + block, newUnits * kUnit);
         insertNode(block, i0);
         return moved;
     }
@@ -297,6 +307,7 @@ bool RarPpmd::start(uint32_t memory, unsigned order)
 
 void RarPpmd::restartModel()
 {
+    const View m = view();
     freeList_.fill(0);
     text_ = kAlign;
     hiUnit_ = text_ + size_;
@@ -309,16 +320,16 @@ void RarPpmd::restartModel()
     // The order-0 context: every byte once.
     hiUnit_ -= kUnit;
     minContext_ = maxContext_ = hiUnit_;
-    setU16(minContext_, 256);
-    setU16(minContext_ + 2, 257);
-    setU32(minContext_ + 4, loUnit_);
-    setU32(minContext_ + 8, 0);
+    m.setU16(minContext_, 256);
+    m.setU16(minContext_ + 2, 257);
+    m.setU32(minContext_ + 4, loUnit_);
+    m.setU32(minContext_ + 8, 0);
     foundState_ = loUnit_;
     for (unsigned i = 0; i < 256; ++i) {
         uint32_t s = loUnit_ + i * 6;
-        memory_[s] = static_cast<uint8_t>(i);
-        memory_[s + 1] = 1;
-        setSuccessor(s, 0);
+        m.base[s] = static_cast<uint8_t>(i);
+        m.base[s + 1] = 1;
+        m.setSuccessor(s, 0);
     }
     loUnit_ += 128 * kUnit;
 
@@ -335,17 +346,18 @@ void RarPpmd::restartModel()
 // current one, each with that single symbol. Returns the deepest, or 0 when memory is full.
 uint32_t RarPpmd::createSuccessors(bool skip)
 {
+    const View m = view();
     uint32_t c = minContext_;
-    const uint32_t upBranch = successor(foundState_);
-    const uint8_t sym = symbol(foundState_);
+    const uint32_t upBranch = m.successor(foundState_);
+    const uint8_t sym = m.symbol(foundState_);
     uint32_t states[kMaxOrder];
     unsigned count = 0;
     if (!skip)
         states[count++] = foundState_;
-    while (suffix(c) != 0) {
-        c = context(suffix(c));
-        uint32_t s = numStats(c) != 1 ? findState(c, sym) : oneState(c);
-        uint32_t next = successor(s);
+    while (m.suffix(c) != 0) {
+        c = context(m.suffix(c));
+        uint32_t s = m.numStats(c) != 1 ? findState(m, c, sym) : m.oneState(c);
+        uint32_t next = m.successor(s);
         if (next != upBranch) {
             c = context(next);
             if (count == 0)
@@ -360,15 +372,15 @@ uint32_t RarPpmd::createSuccessors(bool skip)
     // upBranch points into the text: the byte that followed there.
     if (upBranch >= limit_)
         throw Broken{};
-    const uint8_t upSymbol = byteAt(upBranch);
+    const uint8_t upSymbol = m.base[upBranch];
     const uint32_t upSuccessor = upBranch + 1;
     uint8_t upFreq;
-    if (numStats(c) == 1) {
-        upFreq = freq(oneState(c));
+    if (m.numStats(c) == 1) {
+        upFreq = m.freq(m.oneState(c));
     } else {
-        uint32_t s = findState(c, upSymbol);
-        uint32_t cf = uint32_t{freq(s)} - 1;
-        uint32_t s0 = uint32_t{summFreq(c)} - numStats(c) - cf;
+        uint32_t s = findState(m, c, upSymbol);
+        uint32_t cf = uint32_t{m.freq(s)} - 1;
+        uint32_t s0 = uint32_t{m.summFreq(c)} - m.numStats(c) - cf;
         uint32_t add;
         if (2 * cf <= s0) {
             add = 5 * cf > s0;
@@ -391,12 +403,12 @@ uint32_t RarPpmd::createSuccessors(bool skip)
             if (c1 == 0)
                 return 0;
         }
-        setU16(c1, 1);
-        memory_[c1 + 2] = upSymbol;
-        memory_[c1 + 3] = upFreq;
-        setU32(c1 + 4, upSuccessor);
-        setU32(c1 + 8, c);
-        setSuccessor(states[--count], c1);
+        m.setU16(c1, 1);
+        m.base[c1 + 2] = upSymbol;
+        m.base[c1 + 3] = upFreq;
+        m.setU32(c1 + 4, upSuccessor);
+        m.setU32(c1 + 8, c);
+        m.setSuccessor(states[--count], c1);
         c = c1;
     }
     return c;
@@ -404,28 +416,29 @@ uint32_t RarPpmd::createSuccessors(bool skip)
 
 void RarPpmd::updateModel()
 {
-    uint32_t fSuccessor = successor(foundState_);
-    const uint8_t fSymbol = symbol(foundState_);
+    const View m = view();
+    uint32_t fSuccessor = m.successor(foundState_);
+    const uint8_t fSymbol = m.symbol(foundState_);
 
     // The symbol gains in the context one order lower too.
-    if (freq(foundState_) < kMaxFreq / 4 && suffix(minContext_) != 0) {
-        uint32_t c = context(suffix(minContext_));
-        if (numStats(c) == 1) {
-            uint32_t s = oneState(c);
-            if (freq(s) < 32)
-                setFreq(s, freq(s) + 1);
+    if (m.freq(foundState_) < kMaxFreq / 4 && m.suffix(minContext_) != 0) {
+        uint32_t c = context(m.suffix(minContext_));
+        if (m.numStats(c) == 1) {
+            uint32_t s = m.oneState(c);
+            if (m.freq(s) < 32)
+                m.setFreq(s, m.freq(s) + 1);
         } else {
-            uint32_t s = statesOf(c);
-            if (symbol(s) != fSymbol) {
-                s = findState(c, fSymbol);
-                if (freq(s) >= freq(s - 6)) {
-                    swapStates(s, s - 6);
+            uint32_t s = statesOf(m, c);
+            if (m.symbol(s) != fSymbol) {
+                s = findState(m, c, fSymbol);
+                if (m.freq(s) >= m.freq(s - 6)) {
+                    m.swapStates(s, s - 6);
                     s -= 6;
                 }
             }
-            if (freq(s) < kMaxFreq - 9) {
-                setFreq(s, freq(s) + 2);
-                setU16(c + 2, static_cast<uint16_t>(summFreq(c) + 2));
+            if (m.freq(s) < kMaxFreq - 9) {
+                m.setFreq(s, m.freq(s) + 2);
+                m.setU16(c + 2, static_cast<uint16_t>(m.summFreq(c) + 2));
             }
         }
     }
@@ -436,13 +449,13 @@ void RarPpmd::updateModel()
             restartModel();
             return;
         }
-        setSuccessor(foundState_, minContext_);
+        m.setSuccessor(foundState_, minContext_);
         return;
     }
 
     // text_ stays below unitsStart_: it is checked here, and units are taken from the text
     // area's end only while they leave room above text_.
-    memory_[text_++] = fSymbol;
+    m.base[text_++] = fSymbol;
     uint32_t next = text_;
     if (text_ >= unitsStart_) {
         restartModel();
@@ -462,18 +475,18 @@ void RarPpmd::updateModel()
             text_ -= maxContext_ != minContext_;
         }
     } else {
-        setSuccessor(foundState_, next);
+        m.setSuccessor(foundState_, next);
         fSuccessor = minContext_;
     }
 
     // Every context escaped from on the way down learns the symbol.
-    const unsigned ns = numStats(minContext_);
-    const unsigned s0 = summFreq(minContext_) - ns - (freq(foundState_) - 1u);
+    const unsigned ns = m.numStats(minContext_);
+    const unsigned s0 = m.summFreq(minContext_) - ns - (m.freq(foundState_) - 1u);
     unsigned steps = 0;
-    for (uint32_t c = maxContext_; c != minContext_; c = context(suffix(c))) {
+    for (uint32_t c = maxContext_; c != minContext_; c = context(m.suffix(c))) {
         if (++steps > kMaxOrder + 1)
             throw Broken{};
-        const unsigned ns1 = numStats(c);
+        const unsigned ns1 = m.numStats(c);
         if (ns1 != 1) {
             if ((ns1 & 1) == 0) {   // the state array is full: one unit more
                 const unsigned oldUnits = ns1 >> 1;
@@ -484,42 +497,42 @@ void RarPpmd::updateModel()
                         restartModel();
                         return;
                     }
-                    uint32_t old = statesOf(c);
-                    std::memcpy(memory_.get() + grown, memory_.get() + old, oldUnits * kUnit);
+                    uint32_t old = statesOf(m, c);
+                    std::memcpy(m.base + grown, m.base + old, oldUnits * kUnit);
                     insertNode(old, i);
-                    setU32(c + 4, grown);
+                    m.setU32(c + 4, grown);
                 }
             }
-            const unsigned sf = summFreq(c);
-            setU16(c + 2, static_cast<uint16_t>(sf + (2 * ns1 < ns) + 2 * ((4 * ns1 <= ns) & (sf <= 8 * ns1))));
+            const unsigned sf = m.summFreq(c);
+            m.setU16(c + 2, static_cast<uint16_t>(sf + (2 * ns1 < ns) + 2 * ((4 * ns1 <= ns) & (sf <= 8 * ns1))));
         } else {
             uint32_t s = allocUnits(0);
             if (s == 0) {
                 restartModel();
                 return;
             }
-            copyState(s, oneState(c));
-            setU32(c + 4, s);
-            setFreq(s, freq(s) < kMaxFreq / 4 - 1 ? freq(s) * 2u : kMaxFreq - 4);
-            setU16(c + 2, static_cast<uint16_t>(freq(s) + initEscape_ + (ns > 3)));
+            m.copyState(s, m.oneState(c));
+            m.setU32(c + 4, s);
+            m.setFreq(s, m.freq(s) < kMaxFreq / 4 - 1 ? m.freq(s) * 2u : kMaxFreq - 4);
+            m.setU16(c + 2, static_cast<uint16_t>(m.freq(s) + initEscape_ + (ns > 3)));
         }
-        uint32_t cf = 2 * uint32_t{freq(foundState_)} * (summFreq(c) + 6u);
-        const uint32_t sf = uint32_t{s0} + summFreq(c);
+        uint32_t cf = 2 * uint32_t{m.freq(foundState_)} * (m.summFreq(c) + 6u);
+        const uint32_t sf = uint32_t{s0} + m.summFreq(c);
         if (cf < 6 * sf) {
             cf = 1 + (cf > sf) + (cf >= 4 * sf);
-            setU16(c + 2, static_cast<uint16_t>(summFreq(c) + 3));
+            m.setU16(c + 2, static_cast<uint16_t>(m.summFreq(c) + 3));
         } else {
             cf = 4 + (cf >= 9 * sf) + (cf >= 12 * sf) + (cf >= 15 * sf);
-            setU16(c + 2, static_cast<uint16_t>(summFreq(c) + cf));
+            m.setU16(c + 2, static_cast<uint16_t>(m.summFreq(c) + cf));
         }
-        const uint32_t first = stats(c);
+        const uint32_t first = m.stats(c);
         if (ns1 >= 256 || first < kAlign || first > kAlign + size_ - (ns1 + 1) * 6)
             throw Broken{};
         const uint32_t s = first + ns1 * 6;
-        setSuccessor(s, next);
-        memory_[s] = fSymbol;
-        setFreq(s, cf);
-        setU16(c, static_cast<uint16_t>(ns1 + 1));
+        m.setSuccessor(s, next);
+        m.base[s] = fSymbol;
+        m.setFreq(s, cf);
+        m.setU16(c, static_cast<uint16_t>(ns1 + 1));
     }
     maxContext_ = minContext_ = context(fSuccessor);
 }
@@ -528,66 +541,68 @@ void RarPpmd::updateModel()
 // and drops the states that fall to zero.
 void RarPpmd::rescale()
 {
-    const uint32_t first = statesOf(minContext_);
-    const unsigned before = numStats(minContext_);
+    const View m = view();
+    const uint32_t first = statesOf(m, minContext_);
+    const unsigned before = m.numStats(minContext_);
     uint32_t s = foundState_;
     if (s < first || s >= first + before * 6 || (s - first) % 6 != 0)
         throw Broken{};
     uint8_t moved[6];
-    std::memcpy(moved, memory_.get() + s, 6);
+    std::memcpy(moved, m.base + s, 6);
     for (; s != first; s -= 6)
-        copyState(s, s - 6);
-    std::memcpy(memory_.get() + first, moved, 6);
+        m.copyState(s, s - 6);
+    std::memcpy(m.base + first, moved, 6);
 
-    unsigned escFreq = summFreq(minContext_) - freq(s);
-    setFreq(s, freq(s) + 4u);
+    unsigned escFreq = m.summFreq(minContext_) - m.freq(s);
+    m.setFreq(s, m.freq(s) + 4u);
     const unsigned adder = orderFall_ != 0;
-    setFreq(s, (freq(s) + adder) >> 1);
-    unsigned sumFreq = freq(s);
+    m.setFreq(s, (m.freq(s) + adder) >> 1);
+    unsigned sumFreq = m.freq(s);
     unsigned i = before - 1;
     do {
         s += 6;
-        escFreq -= freq(s);
-        setFreq(s, (freq(s) + adder) >> 1);
-        sumFreq += freq(s);
-        if (freq(s) > freq(s - 6)) {
+        escFreq -= m.freq(s);
+        m.setFreq(s, (m.freq(s) + adder) >> 1);
+        sumFreq += m.freq(s);
+        if (m.freq(s) > m.freq(s - 6)) {
             uint32_t to = s;
-            std::memcpy(moved, memory_.get() + to, 6);
+            std::memcpy(moved, m.base + to, 6);
             do
-                copyState(to, to - 6);
-            while ((to -= 6) != first && moved[1] > freq(to - 6));
-            std::memcpy(memory_.get() + to, moved, 6);
+                m.copyState(to, to - 6);
+            while ((to -= 6) != first && moved[1] > m.freq(to - 6));
+            std::memcpy(m.base + to, moved, 6);
         }
     } while (--i != 0);
 
-    if (freq(s) == 0) {
+    if (m.freq(s) == 0) {
         do
             ++i;
-        while (freq(s -= 6) == 0);
+        while (m.freq(s -= 6) == 0);
         escFreq += i;
-        setU16(minContext_, static_cast<uint16_t>(before - i));
-        if (numStats(minContext_) == 1) {
-            std::memcpy(moved, memory_.get() + first, 6);
+        m.setU16(minContext_, static_cast<uint16_t>(before - i));
+        if (m.numStats(minContext_) == 1) {
+            std::memcpy(moved, m.base + first, 6);
             do {
                 moved[1] = static_cast<uint8_t>(moved[1] - (moved[1] >> 1));
                 escFreq >>= 1;
             } while (escFreq > 1);
             insertNode(first, indexOf((before + 1) >> 1));
-            foundState_ = oneState(minContext_);
-            std::memcpy(memory_.get() + foundState_, moved, 6);
+            foundState_ = m.oneState(minContext_);
+            std::memcpy(m.base + foundState_, moved, 6);
             return;
         }
-        const unsigned n0 = (before + 1) >> 1, n1 = (numStats(minContext_) + 1u) >> 1;
+        const unsigned n0 = (before + 1) >> 1, n1 = (m.numStats(minContext_) + 1u) >> 1;
         if (n0 != n1)
-            setU32(minContext_ + 4, shrinkUnits(first, n0, n1));
+            m.setU32(minContext_ + 4, shrinkUnits(first, n0, n1));
     }
-    setU16(minContext_ + 2, static_cast<uint16_t>(sumFreq + escFreq - (escFreq >> 1)));
-    foundState_ = stats(minContext_);
+    m.setU16(minContext_ + 2, static_cast<uint16_t>(sumFreq + escFreq - (escFreq >> 1)));
+    foundState_ = m.stats(minContext_);
 }
 
 void RarPpmd::nextContext()
 {
-    uint32_t c = successor(foundState_);
+    const View m = view();
+    uint32_t c = m.successor(foundState_);
     if (orderFall_ == 0 && c > text_)
         minContext_ = maxContext_ = context(c);
     else
@@ -596,13 +611,14 @@ void RarPpmd::nextContext()
 
 void RarPpmd::update1()
 {
+    const View m = view();
     uint32_t s = foundState_;
-    setFreq(s, freq(s) + 4u);
-    setU16(minContext_ + 2, static_cast<uint16_t>(summFreq(minContext_) + 4));
-    if (freq(s) > freq(s - 6)) {
-        swapStates(s, s - 6);
+    m.setFreq(s, m.freq(s) + 4u);
+    m.setU16(minContext_ + 2, static_cast<uint16_t>(m.summFreq(minContext_) + 4));
+    if (m.freq(s) > m.freq(s - 6)) {
+        m.swapStates(s, s - 6);
         foundState_ = s -= 6;
-        if (freq(s) > kMaxFreq)
+        if (m.freq(s) > kMaxFreq)
             rescale();
     }
     nextContext();
@@ -610,20 +626,22 @@ void RarPpmd::update1()
 
 void RarPpmd::update1First()
 {
-    prevSuccess_ = 2u * freq(foundState_) > summFreq(minContext_);
+    const View m = view();
+    prevSuccess_ = 2u * m.freq(foundState_) > m.summFreq(minContext_);
     runLength_ += static_cast<int32_t>(prevSuccess_);
-    setU16(minContext_ + 2, static_cast<uint16_t>(summFreq(minContext_) + 4));
-    setFreq(foundState_, freq(foundState_) + 4u);
-    if (freq(foundState_) > kMaxFreq)
+    m.setU16(minContext_ + 2, static_cast<uint16_t>(m.summFreq(minContext_) + 4));
+    m.setFreq(foundState_, m.freq(foundState_) + 4u);
+    if (m.freq(foundState_) > kMaxFreq)
         rescale();
     nextContext();
 }
 
 void RarPpmd::update2()
 {
-    setU16(minContext_ + 2, static_cast<uint16_t>(summFreq(minContext_) + 4));
-    setFreq(foundState_, freq(foundState_) + 4u);
-    if (freq(foundState_) > kMaxFreq)
+    const View m = view();
+    m.setU16(minContext_ + 2, static_cast<uint16_t>(m.summFreq(minContext_) + 4));
+    m.setFreq(foundState_, m.freq(foundState_) + 4u);
+    if (m.freq(foundState_) > kMaxFreq)
         rescale();
     runLength_ = initRunLength_;
     updateModel();
@@ -631,7 +649,8 @@ void RarPpmd::update2()
 
 void RarPpmd::updateBinary()
 {
-    setFreq(foundState_, freq(foundState_) + (freq(foundState_) < 128 ? 1u : 0u));
+    const View m = view();
+    m.setFreq(foundState_, m.freq(foundState_) + (m.freq(foundState_) < 128 ? 1u : 0u));
     prevSuccess_ = 1;
     ++runLength_;
     nextContext();
@@ -640,14 +659,15 @@ void RarPpmd::updateBinary()
 // The escape's share in a context entered after an escape, adapted per kind of context.
 RarPpmd::See &RarPpmd::escapeEstimate(unsigned masked, uint32_t &escape)
 {
-    const unsigned ns = numStats(minContext_);
+    const View m = view();
+    const unsigned ns = m.numStats(minContext_);
     if (ns == 256) {
         escape = 1;
         return dummySee_;
     }
     const unsigned unmasked = ns - masked;
-    const unsigned below = numStats(context(suffix(minContext_)));
-    See &see = see_[statsToSeeIndex_[unmasked - 1]][(unmasked < below - ns) + 2 * (summFreq(minContext_) < 11 * ns) +
+    const unsigned below = m.numStats(context(m.suffix(minContext_)));
+    See &see = see_[statsToSeeIndex_[unmasked - 1]][(unmasked < below - ns) + 2 * (m.summFreq(minContext_) < 11 * ns) +
                                                      4 * (masked > unmasked) + highBits_];
     unsigned r = see.summ >> see.shift;
     see.summ = static_cast<uint16_t>(see.summ - r);
@@ -657,54 +677,55 @@ RarPpmd::See &RarPpmd::escapeEstimate(unsigned masked, uint32_t &escape)
 
 int RarPpmd::decodeSymbol()
 {
+    const View m = view();
     uint8_t mask[256];   // 0 for the symbols seen in a context already escaped from
-    const unsigned ns = numStats(minContext_);
+    const unsigned ns = m.numStats(minContext_);
     if (ns != 1) {
-        uint32_t s = statesOf(minContext_);
-        const uint32_t count = threshold(summFreq(minContext_));
-        uint32_t hiCnt = freq(s);
+        uint32_t s = statesOf(m, minContext_);
+        const uint32_t count = threshold(m.summFreq(minContext_));
+        uint32_t hiCnt = m.freq(s);
         if (count < hiCnt) {
-            take(0, freq(s));
+            take(0, m.freq(s));
             foundState_ = s;
-            const uint8_t sym = symbol(s);
+            const uint8_t sym = m.symbol(s);
             update1First();
             return sym;
         }
         prevSuccess_ = 0;
         for (unsigned i = ns - 1; i != 0; --i) {
             s += 6;
-            if ((hiCnt += freq(s)) > count) {
-                take(hiCnt - freq(s), freq(s));
+            if ((hiCnt += m.freq(s)) > count) {
+                take(hiCnt - m.freq(s), m.freq(s));
                 foundState_ = s;
-                const uint8_t sym = symbol(s);
+                const uint8_t sym = m.symbol(s);
                 update1();
                 return sym;
             }
         }
-        if (count >= summFreq(minContext_))
+        if (count >= m.summFreq(minContext_))
             return -1;
-        highBits_ = highBitsFlag_[symbol(foundState_)];
-        take(hiCnt, summFreq(minContext_) - hiCnt);
+        highBits_ = highBitsFlag_[m.symbol(foundState_)];
+        take(hiCnt, m.summFreq(minContext_) - hiCnt);
         std::memset(mask, 0xFF, sizeof mask);
-        for (uint32_t first = stats(minContext_);; s -= 6) {
-            mask[symbol(s)] = 0;
+        for (uint32_t first = m.stats(minContext_);; s -= 6) {
+            mask[m.symbol(s)] = 0;
             if (s == first)
                 break;
         }
     } else {
-        const uint32_t one = oneState(minContext_);
-        const unsigned f = freq(one);
-        const unsigned below = numStats(context(suffix(minContext_)));
+        const uint32_t one = m.oneState(minContext_);
+        const unsigned f = m.freq(one);
+        const unsigned below = m.numStats(context(m.suffix(minContext_)));
         if (f == 0 || f > 128 || below == 0 || below > 256)
             throw Broken{};
-        highBits_ = highBitsFlag_[symbol(foundState_)];
+        highBits_ = highBitsFlag_[m.symbol(foundState_)];
         uint16_t &prob = binSumm_[f - 1][prevSuccess_ + statsToBinIndex_[below - 1] + highBits_ +
-                                         2 * highBitsFlag_[symbol(one)] + ((runLength_ >> 26) & 0x20)];
+                                         2 * highBitsFlag_[m.symbol(one)] + ((runLength_ >> 26) & 0x20)];
         if (threshold(kBinScale) < prob) {
             take(0, prob);
             prob = static_cast<uint16_t>(prob + (1u << kIntBits) - Mean(prob));
             foundState_ = one;
-            const uint8_t sym = symbol(one);
+            const uint8_t sym = m.symbol(one);
             updateBinary();
             return sym;
         }
@@ -714,55 +735,56 @@ int RarPpmd::decodeSymbol()
             throw Broken{};
         initEscape_ = kExpEscape[prob >> 10];
         std::memset(mask, 0xFF, sizeof mask);
-        mask[symbol(one)] = 0;
+        mask[m.symbol(one)] = 0;
         prevSuccess_ = 0;
     }
 
     // Escapes: down the suffixes to a context with a symbol not seen yet.
     for (unsigned steps = 0;;) {
-        const unsigned masked = numStats(minContext_);
+        const unsigned masked = m.numStats(minContext_);
         do {
             ++orderFall_;
-            const uint32_t below = suffix(minContext_);
+            const uint32_t below = m.suffix(minContext_);
             if (below == 0)
                 return -1;
             if (++steps > kMaxOrder + 1)
                 throw Broken{};
             minContext_ = context(below);
-        } while (numStats(minContext_) == masked);
-        const unsigned count = numStats(minContext_);
+        } while (m.numStats(minContext_) == masked);
+        const unsigned count = m.numStats(minContext_);
         if (count < masked)
             throw Broken{};
-        uint32_t s = statesOf(minContext_);
-        const uint32_t end = s + count * 6;
-        const unsigned unmasked = count - masked;
-        uint32_t candidates[256];
+        // The unmasked states in order, as a decoder lists them; the sum first, the state
+        // when the count falls among them (the likely ones come first).
+        const uint8_t *base = m.base;
+        const uint8_t *first = base + statesOf(m, minContext_);
+        const uint8_t *const end = first + count * 6;
         uint32_t hiCnt = 0;
         unsigned n = 0;
-        for (; n != unmasked; s += 6) {
-            if (s == end)
-                throw Broken{};
-            if (mask[symbol(s)] != 0) {
-                hiCnt += freq(s);
-                candidates[n++] = s;
-            }
+        for (const uint8_t *p = first; p != end; p += 6) {
+            const unsigned bit = mask[p[0]];
+            hiCnt += p[1] & bit;
+            n += bit & 1;
         }
+        if (n != count - masked)   // the context lacks symbols of the one escaped from
+            throw Broken{};
         uint32_t total = 0;
         See &see = escapeEstimate(masked, total);
         total += hiCnt;
         const uint32_t target = threshold(total);
         if (target < hiCnt) {
-            unsigned k = 0;
-            for (hiCnt = freq(candidates[0]); hiCnt <= target; hiCnt += freq(candidates[k]))
-                ++k;
-            s = candidates[k];
-            take(hiCnt - freq(s), freq(s));
+            const uint8_t *p = first;
+            for (hiCnt = 0;; p += 6)
+                if (mask[p[0]] != 0 && (hiCnt += p[1]) > target)
+                    break;
+            const auto s = static_cast<uint32_t>(p - base);
+            take(hiCnt - m.freq(s), m.freq(s));
             if (see.shift < kPeriodBits && --see.count == 0) {
                 see.summ = static_cast<uint16_t>(see.summ << 1);
                 see.count = static_cast<uint8_t>(3 << see.shift++);
             }
             foundState_ = s;
-            const uint8_t sym = symbol(s);
+            const uint8_t sym = m.symbol(s);
             update2();
             return sym;
         }
@@ -770,8 +792,8 @@ int RarPpmd::decodeSymbol()
             return -1;
         take(hiCnt, total - hiCnt);
         see.summ = static_cast<uint16_t>(see.summ + total);
-        for (unsigned k = 0; k < n; ++k)
-            mask[symbol(candidates[k])] = 0;
+        for (const uint8_t *p = first; p != end; p += 6)
+            mask[p[0]] = 0;
     }
 }
 
@@ -816,13 +838,14 @@ void RarPpmd::take(uint32_t start, uint32_t size)
 {
     low_ += start * range_;
     range_ *= size;
-    if (range_ == 0)   // only from counts no model gives: normalizing would never end
-        throw Broken{};
-    normalize();
+    if ((low_ ^ (low_ + range_)) < kTop || range_ < kBottom)
+        normalize();
 }
 
 void RarPpmd::normalize()
 {
+    if (range_ == 0)   // only from counts no model gives: normalizing would never end
+        throw Broken{};
     for (;;) {
         if ((low_ ^ (low_ + range_)) >= kTop) {
             if (range_ >= kBottom)

@@ -67,31 +67,35 @@ private:
     };
     struct Broken {};   // thrown by a check; decode() turns it into -1
 
-    // Memory access: contexts (12 bytes), states (6 bytes) and free blocks are offsets into
-    // memory_, read and written by value.
-    uint8_t byteAt(uint32_t at) const { return memory_[at]; }
-    uint16_t u16(uint32_t at) const;
-    uint32_t u32(uint32_t at) const;
-    void setU16(uint32_t at, uint16_t value);
-    void setU32(uint32_t at, uint32_t value);
+    // The model's memory: contexts (12 bytes), states (6 bytes) and free blocks are offsets
+    // into it, read and written by value. Each operation takes a view of it, whose base stays
+    // in a register while the operation writes bytes.
+    struct View {
+        uint8_t *base;
 
-    uint16_t numStats(uint32_t c) const { return u16(c); }
-    uint16_t summFreq(uint32_t c) const { return u16(c + 2); }
-    uint32_t stats(uint32_t c) const { return u32(c + 4); }
-    uint32_t suffix(uint32_t c) const { return u32(c + 8); }
-    static uint32_t oneState(uint32_t c) { return c + 2; }
-    uint8_t symbol(uint32_t s) const { return memory_[s]; }
-    uint8_t freq(uint32_t s) const { return memory_[s + 1]; }
-    void setFreq(uint32_t s, unsigned value) { memory_[s + 1] = static_cast<uint8_t>(value); }
-    uint32_t successor(uint32_t s) const { return u32(s + 2); }
-    void setSuccessor(uint32_t s, uint32_t value) { setU32(s + 2, value); }
-    void copyState(uint32_t to, uint32_t from);
-    void swapStates(uint32_t a, uint32_t b);
+        uint16_t u16(uint32_t at) const;
+        uint32_t u32(uint32_t at) const;
+        void setU16(uint32_t at, uint16_t value) const;
+        void setU32(uint32_t at, uint32_t value) const;
+        uint16_t numStats(uint32_t c) const { return u16(c); }
+        uint16_t summFreq(uint32_t c) const { return u16(c + 2); }
+        uint32_t stats(uint32_t c) const { return u32(c + 4); }
+        uint32_t suffix(uint32_t c) const { return u32(c + 8); }
+        static uint32_t oneState(uint32_t c) { return c + 2; }
+        uint8_t symbol(uint32_t s) const { return base[s]; }
+        uint8_t freq(uint32_t s) const { return base[s + 1]; }
+        void setFreq(uint32_t s, unsigned value) const { base[s + 1] = static_cast<uint8_t>(value); }
+        uint32_t successor(uint32_t s) const { return u32(s + 2); }
+        void setSuccessor(uint32_t s, uint32_t value) const { setU32(s + 2, value); }
+        void copyState(uint32_t to, uint32_t from) const;
+        void swapStates(uint32_t a, uint32_t b) const;
+    };
+    View view() const { return View{memory_.get()}; }
 
     // Checks: a context reference, a context's state array, a state of a given symbol.
     uint32_t context(uint32_t ref) const;
-    uint32_t statesOf(uint32_t c) const;
-    uint32_t findState(uint32_t c, uint8_t sym) const;
+    uint32_t statesOf(View m, uint32_t c) const;
+    uint32_t findState(View m, uint32_t c, uint8_t sym) const;
 
     unsigned units(unsigned index) const { return indexToUnits_[index]; }
     unsigned indexOf(unsigned units) const;
