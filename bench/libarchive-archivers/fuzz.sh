@@ -27,7 +27,7 @@ declare -A library=(
   [SevenZip]="archivers/7-zip32/SevenZip32.cpp archivers/7-zip32/SevenZipHeaderCheck.cpp"
   [Cab]="archivers/cab32/Cab32.cpp"
   [Tar]="archivers/tar32/Tar32.cpp"
-  [Rar]="archivers/unrar32/UnRar32.cpp archivers/unrar32/RarFilterCheck.cpp")
+  [Rar]="archivers/unrar32/UnRar32.cpp archivers/unrar32/RarFilterCheck.cpp archivers/unrar32/RarPpmd.cpp")
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I"$root")
 export ASAN_OPTIONS="allocator_may_return_null=1:${ASAN_OPTIONS:-}"
 for target in "${targets[@]}"; do
