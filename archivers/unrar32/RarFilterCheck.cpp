@@ -563,11 +563,11 @@ bool FindStart(FILE *file, uint64_t &start)
 
 } // namespace
 
-RarStreamVerdict CheckRarStream(const uint8_t *data, std::size_t size)
+RarStreamVerdict CheckRarStream(const uint8_t *data, std::size_t size, uint64_t unpacked)
 {
     BitSource in(data, size);
     auto state = std::make_unique<StreamState>();
-    return Walk(in, *state, UINT64_MAX);
+    return Walk(in, *state, unpacked);
 }
 
 RarStreamVerdict CheckRarEntry(const char *path, int64_t position, bool earlierToo)

@@ -27,9 +27,9 @@ enum class RarStreamVerdict {
     Hostile,      // a filter program declares static data past every bound
 };
 
-// Walks one packed stream held in memory, starting with fresh tables (a non-solid entry) and
-// no bound on its size.
-RarStreamVerdict CheckRarStream(const uint8_t *data, std::size_t size);
+// Walks one packed stream held in memory, starting with fresh tables (a non-solid entry) whose
+// size is declared as unpacked bytes.
+RarStreamVerdict CheckRarStream(const uint8_t *data, std::size_t size, uint64_t unpacked = UINT64_MAX);
 
 // The walk of the RAR 4 entry whose header libarchive found at position (0 for the first) in
 // the archive at path (after a program stub too), after the entries decoded before it (those
