@@ -335,8 +335,8 @@ void RarPpmd::restartModel()
 
     for (unsigned i = 0; i < 128; ++i)
         for (unsigned k = 0; k < 8; ++k)
-            for (unsigned m = 0; m < 64; m += 8)
-                binSumm_[i][k + m] = static_cast<uint16_t>(kBinScale - kInitBinEsc[k] / (i + 2));
+            for (unsigned j = k; j < 64; j += 8)
+                binSumm_[i][j] = static_cast<uint16_t>(kBinScale - kInitBinEsc[k] / (i + 2));
     for (unsigned i = 0; i < 25; ++i)
         for (unsigned k = 0; k < 16; ++k)
             see_[i][k] = {static_cast<uint16_t>((5 * i + 10) << (kPeriodBits - 4)), kPeriodBits - 4, 4};
@@ -628,7 +628,7 @@ void RarPpmd::update1First()
 {
     const View m = view();
     prevSuccess_ = 2u * m.freq(foundState_) > m.summFreq(minContext_);
-    runLength_ += static_cast<int32_t>(prevSuccess_);
+    runLength_ = static_cast<int32_t>(static_cast<uint32_t>(runLength_) + prevSuccess_);   // wraps, never overflows
     m.setU16(minContext_ + 2, static_cast<uint16_t>(m.summFreq(minContext_) + 4));
     m.setFreq(foundState_, m.freq(foundState_) + 4u);
     if (m.freq(foundState_) > kMaxFreq)
@@ -652,7 +652,7 @@ void RarPpmd::updateBinary()
     const View m = view();
     m.setFreq(foundState_, m.freq(foundState_) + (m.freq(foundState_) < 128 ? 1u : 0u));
     prevSuccess_ = 1;
-    ++runLength_;
+    runLength_ = static_cast<int32_t>(static_cast<uint32_t>(runLength_) + 1);
     nextContext();
 }
 
