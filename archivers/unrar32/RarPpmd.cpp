@@ -823,9 +823,9 @@ int RarPpmd::decode(RarPpmdInput &in)
     }
 }
 
-// RAR's range decoder keeps the interval's low end and compares against the code (the
-// 7-Zip variant subtracts from the code instead); both shift a byte in when the top byte is
-// settled, and RAR's also when the range falls below 2^15.
+// RAR's range decoder keeps the interval's low end and compares against the code (the 7z
+// format's variant subtracts from the code instead); both shift a byte in when the top byte
+// is settled, and RAR's also when the range falls below 2^15.
 uint32_t RarPpmd::threshold(uint32_t total)
 {
     if (total == 0 || range_ < total)   // the next division would be by zero
