@@ -1,5 +1,7 @@
 #include "archivers/unrar32/RarFilterCheck.h"
 
+#include "archivers/unrar32/RarPpmd.h"
+
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -208,16 +210,25 @@ struct StreamState {
     int lowOffsetRepeats = 0;
     uint32_t programs = 0;   // filter programs the stream has defined
     uint32_t lastProgram = 0;
+    std::unique_ptr<RarPpmd> ppmd;   // made at the first PPMd block; a block may go on with it
+    uint32_t escape = 2;             // the PPMd block's escape symbol
+    bool sizeReached = false;        // the walk stopped at the entry's size, not at its end mark
 };
 
-enum class Step { Go, Stop, Hostile };
+// Go on; stop the walk (libarchive decides); refuse; a PPMd block begins (its first bit read);
+// the entry's data ends.
+enum class Step { Go, Stop, Hostile, Ppmd, End };
 
-// The tables at the start of a block. Stop for a PPMd block: its symbols need the model.
+// The tables at the start of a block, or Ppmd for a PPMd block.
 Step ReadTables(BitSource &in, StreamState &s)
 {
     in.alignToByte();
     uint32_t ppmd = 0, keep = 0;
-    if (!in.bit(ppmd) || ppmd != 0 || !in.bit(keep))
+    if (!in.bit(ppmd))
+        return Step::Stop;
+    if (ppmd != 0)
+        return Step::Ppmd;
+    if (!in.bit(keep))
         return Step::Stop;
     if (keep == 0)
         s.lengths.fill(0);
@@ -269,25 +280,27 @@ Step ReadTables(BitSource &in, StreamState &s)
     return Step::Go;
 }
 
-// One filter record: its flags, its length and its bytes come raw from the stream.
-Step ReadFilter(BitSource &in, StreamState &s)
+// One filter record: its flags, its length and its bytes, each byte from next (raw bits in an LZ
+// block, decoded symbols in a PPMd block).
+template <class NextByte>
+Step ReadFilter(NextByte next, StreamState &s)
 {
-    uint32_t flags = 0, length = 0, v = 0;
-    if (!in.bits(8, flags))
+    uint32_t flags = 0, length = 0, v = 0, low = 0;
+    if (!next(flags))
         return Step::Stop;
     length = (flags & 7) + 1;
     if (length == 7) {
-        if (!in.bits(8, v))
+        if (!next(v))
             return Step::Stop;
         length = v + 7;
     } else if (length == 8) {
-        if (!in.bits(16, v))
+        if (!next(v) || !next(low))
             return Step::Stop;
-        length = v;
+        length = v << 8 | low;
     }
     std::unique_ptr<uint8_t[]> record(new uint8_t[length == 0 ? 1 : length]);   // at most 64 KiB
     for (uint32_t i = 0; i < length; ++i) {
-        if (!in.bits(8, v))
+        if (!next(v))
             return Step::Stop;
         record[i] = static_cast<uint8_t>(v);
     }
@@ -337,12 +350,127 @@ Step ReadFilter(BitSource &in, StreamState &s)
     return Step::Go;
 }
 
-// Walks the symbols of one entry's stream; Sound when the entry's end mark is reached.
-RarStreamVerdict Walk(BitSource &in, StreamState &s)
+// The bytes of a PPMd block as its range decoder reads them: whole bytes from the stream
+// (the block's header leaves it at a byte boundary), zeros past its end.
+class PpmdBytes final : public RarPpmdInput {
+public:
+    explicit PpmdBytes(BitSource &in) : in_(in) {}
+    uint8_t next() override
+    {
+        uint32_t v = 0;
+        if (!in_.bits(8, v))
+            ended_ = true;
+        return static_cast<uint8_t>(v);
+    }
+    bool ended() const { return ended_; }
+
+private:
+    BitSource &in_;
+    bool ended_ = false;
+};
+
+// libarchive hands out a PPMd block's bytes in 128 KiB buffers and may hold back what one
+// symbol made (at most 287 bytes) past a full buffer; it stops decoding once the bytes it
+// handed out reach the entry's size. Past that size and this slack it has surely stopped.
+constexpr uint64_t kOutputSlack = 1024;
+
+// The rest of a PPMd block after its first bit: the header (flags; with a fresh model its
+// memory in MiB less one; the escape symbol when given), then its symbols up to the escape
+// sequence that ends the block. Go: tables follow (escape, 0), as libarchive reads them: at
+// the byte after the last one the range decoder took. End: the entry's data ends (escape, 2;
+// or the entry's size reached). A filter (escape, 3) is refused by libarchive inside a PPMd
+// block, so the walk stops there, after the same bound on its static data as in an LZ block.
+// Escape, 4 and escape, 5 are matches; an escape and anything else a literal. The walk stops
+// wherever libarchive's decoder fails: the model is what libarchive's is, symbol for symbol.
+Step WalkPpmd(BitSource &in, StreamState &s, uint64_t &output, uint64_t size)
 {
+    uint32_t flags = 0, memory = 0;
+    if (!in.bits(7, flags) || ((flags & 0x20) && !in.bits(8, memory)))
+        return Step::Stop;
+    if (s.ppmd == nullptr)
+        s.ppmd = std::make_unique<RarPpmd>();
+    RarPpmd &ppmd = *s.ppmd;
+    s.escape = 2;
+    if (flags & 0x40) {
+        if (!in.bits(8, s.escape))
+            return Step::Stop;
+        ppmd.setInitialEscape(static_cast<uint8_t>(s.escape));
+    }
+    if (flags & 0x20) {
+        unsigned order = (flags & 0x1F) + 1;
+        if (order > 16)
+            order = 16 + (order - 16) * 3;
+        if (order == 1 || !ppmd.start((memory + 1) << 20, order))   // at most 256 MiB
+            return Step::Stop;
+    } else if (!ppmd.ready()) {
+        return Step::Stop;
+    }
+    PpmdBytes bytes(in);
+    if (!ppmd.startDecoder(bytes) || bytes.ended())
+        return Step::Stop;
+    auto next = [&](uint32_t &v) {
+        int symbol = ppmd.decode(bytes);
+        v = static_cast<uint32_t>(symbol);
+        return symbol >= 0 && !bytes.ended();
+    };
+    for (uint32_t symbol = 0;;) {
+        if (output >= size && output - size >= kOutputSlack) {
+            s.sizeReached = true;
+            return Step::End;
+        }
+        if (!next(symbol))
+            return Step::Stop;
+        if (symbol != s.escape) {
+            ++output;
+            continue;
+        }
+        uint32_t code = 0, length = 0;
+        if (!next(code))
+            return Step::Stop;
+        switch (code) {
+        case 0:
+            return Step::Go;
+        case 2:
+            return Step::End;
+        case 3:
+            return ReadFilter(next, s) == Step::Hostile ? Step::Hostile : Step::Stop;
+        case 4:   // three bytes of distance, then the length
+            for (int i = 0; i < 4; ++i)
+                if (!next(length))
+                    return Step::Stop;
+            output += length + 32;
+            break;
+        case 5:
+            if (!next(length))
+                return Step::Stop;
+            output += length + 4;
+            break;
+        default:
+            ++output;
+            break;
+        }
+    }
+}
+
+// Walks the symbols of one entry's stream; Sound when the entry's end mark is reached, or
+// when its PPMd symbols make more than size bytes (libarchive stops there).
+RarStreamVerdict Walk(BitSource &in, StreamState &s, uint64_t size)
+{
+    uint64_t output = 0;   // what the PPMd blocks made; the LZ blocks' share is not counted
+    s.sizeReached = false;
     for (;;) {
         if (s.newTable || !s.tablesRead) {
             Step step = ReadTables(in, s);
+            if (step == Step::Ppmd) {
+                step = WalkPpmd(in, s, output, size);
+                s.newTable = true;   // whatever follows starts with a block header
+                if (step == Step::Go)
+                    continue;
+                if (step == Step::End)
+                    return RarStreamVerdict::Sound;
+            }
+            if (step == Step::Hostile)
+                return RarStreamVerdict::Hostile;
             if (step != Step::Go)
                 return RarStreamVerdict::Unknown;
         }
@@ -367,7 +495,7 @@ RarStreamVerdict Walk(BitSource &in, StreamState &s)
             continue;
         }
         if (symbol == 257) {
-            Step step = ReadFilter(in, s);
+            Step step = ReadFilter([&](uint32_t &v) { return in.bits(8, v); }, s);
             if (step == Step::Hostile)
                 return RarStreamVerdict::Hostile;
             if (step == Step::Stop)
@@ -435,25 +563,25 @@ bool FindStart(FILE *file, uint64_t &start)
 
 } // namespace
 
-RarStreamVerdict CheckRarStream(const uint8_t *data, std::size_t size)
+RarStreamVerdict CheckRarStream(const uint8_t *data, std::size_t size, uint64_t unpacked)
 {
     BitSource in(data, size);
     auto state = std::make_unique<StreamState>();
-    return Walk(in, *state);
+    return Walk(in, *state, unpacked);
 }
 
-bool RarEntrySound(const char *path, int64_t position, bool earlierToo)
+RarStreamVerdict CheckRarEntry(const char *path, int64_t position, bool earlierToo)
 {
     std::unique_ptr<FILE, int (*)(FILE *)> file(std::fopen(path, "rb"), &std::fclose);
     if (file == nullptr)
-        return true;
+        return RarStreamVerdict::Unknown;
     uint64_t pos = 0;
     if (!FindStart(file.get(), pos))
-        return true;
+        return RarStreamVerdict::Unknown;
     pos += sizeof kSignature;
     // The file headers, up to the entry's own: 24 bytes each, at most one per 7 bytes of file.
     struct FileBlock {
-        uint64_t data, packed;
+        uint64_t data, packed, size;
         uint16_t flags;
         uint8_t method;
     };
@@ -468,7 +596,7 @@ bool RarEntrySound(const char *path, int64_t position, bool earlierToo)
         if (headSize < 7 || type == 0x7B)
             break;
         if (type == 0x73 && (flags & 0x80))
-            return true;   // encrypted headers: nothing to walk
+            return RarStreamVerdict::Unknown;   // encrypted headers: nothing to walk
         uint64_t add = 0;
         // A file header has its packed size whether or not it sets the flag that announces one.
         if ((flags & 0x8000) || type == 0x74) {
@@ -479,19 +607,21 @@ bool RarEntrySound(const char *path, int64_t position, bool earlierToo)
         if (type == 0x74 && headSize >= 32) {
             if (std::fread(h + 11, 1, 21, file.get()) != 21)
                 break;
+            uint64_t size = Le32(h + 11);
             if (flags & 0x100) {
-                uint8_t high[4];
-                if (std::fread(high, 1, 4, file.get()) != 4)
+                uint8_t high[8];
+                if (std::fread(high, 1, 8, file.get()) != 8)
                     break;
                 add |= uint64_t{Le32(high)} << 32;
+                size |= uint64_t{Le32(high + 4)} << 32;
             }
-            blocks.push_back({pos + headSize, add, flags, h[25]});
+            blocks.push_back({pos + headSize, add, size, flags, h[25]});
             found = static_cast<int64_t>(pos) >= position;
         }
         pos += headSize + add;
     }
     if (!found)
-        return true;   // libarchive will not reach it either
+        return RarStreamVerdict::Unknown;   // libarchive will not reach it either
     // Decoded along with the entry: the entries before it, or those of its solid run.
     std::size_t first = blocks.size() - 1;
     if (earlierToo)
@@ -500,6 +630,7 @@ bool RarEntrySound(const char *path, int64_t position, bool earlierToo)
         --first;
     auto state = std::make_unique<StreamState>();
     bool chainKnown = false;   // the walk of the solid run so far reached each entry's end
+    RarStreamVerdict verdict = RarStreamVerdict::Unknown;   // of the last entry looked at
     for (std::size_t i = first; i < blocks.size(); ++i) {
         const FileBlock &b = blocks[i];
         if (!(b.flags & 0x10)) {
@@ -509,17 +640,28 @@ bool RarEntrySound(const char *path, int64_t position, bool earlierToo)
         if (b.flags & 0x01)
             chainKnown = false;   // continues a stream begun in the previous volume
         bool encrypted = (b.flags & 0x04) != 0, directory = (b.flags & 0xE0) == 0xE0;
-        if (encrypted || directory || b.method == 0x30 || b.packed == 0 || !chainKnown)
+        if (encrypted || !chainKnown) {
+            verdict = RarStreamVerdict::Unknown;
             continue;
+        }
+        if (directory || b.method == 0x30 || b.packed == 0) {
+            verdict = RarStreamVerdict::Sound;   // nothing to decode
+            continue;
+        }
         if (fseeko(file.get(), static_cast<off_t>(b.data), SEEK_SET) != 0)
-            return true;
+            return RarStreamVerdict::Unknown;
         BitSource in(file.get(), b.packed);
-        RarStreamVerdict verdict = Walk(in, *state);
+        verdict = Walk(in, *state, b.size);
         if (verdict == RarStreamVerdict::Hostile)
-            return false;
-        chainKnown = verdict == RarStreamVerdict::Sound;
+            return verdict;
+        chainKnown = verdict == RarStreamVerdict::Sound && !state->sizeReached;
     }
-    return true;
+    return verdict;
+}
+
+bool RarEntrySound(const char *path, int64_t position, bool earlierToo)
+{
+    return CheckRarEntry(path, position, earlierToo) != RarStreamVerdict::Hostile;
 }
 
 } // namespace tovik::archivers
