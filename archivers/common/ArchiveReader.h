@@ -90,6 +90,10 @@ public:
     // Whether the last open() stopped listing at damage rather than at the archive's end: the
     // entries before the damage are listed.
     bool listingCut() const { return listingCut_; }
+    // How many bytes of an entry the caller takes at most from extract() and
+    // extractInOnePass() (its sink stops there): a reader may spare the work its checks would
+    // do on data past them. Every byte unless the caller says less.
+    uint64_t wanted = UINT64_MAX;
 
     // Opens and lists the archive at path (a file-system byte string). On success the
     // entries are available through entries(), in archive order. Listing happens here, once,

@@ -652,6 +652,8 @@ int32_t ExtractMem(const LibraryInfo &info, LX_HWND, const char *cmdLine, uint8_
             if (buffer != nullptr && stat(t.archive.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
             Recall(t.archive, st) == nullptr) {
                 std::unique_ptr<ArchiveReader> reader = info.createReader();
+                if (reader != nullptr)
+                    reader->wanted = size;
                 if (reader != nullptr &&
                     reader->extractInOnePass(t.archive, EntryRanker(t.entry), [&] { filled = 0; }, fill)) {
                     if (written != nullptr)
@@ -670,6 +672,12 @@ int32_t ExtractMem(const LibraryInfo &info, LX_HWND, const char *cmdLine, uint8_
             return fail(Message::Encrypted);
         // Even into no room at all: an entry listed as empty that holds data is damaged, and
         // a link is no file.
+        // The reader may be kept for the next call: it is told the buffer's size for this one only.
+        struct WantedScope {
+            ArchiveReader &reader;
+            ~WantedScope() { reader.wanted = UINT64_MAX; }
+        } scope{*r.reader};
+        r.reader->wanted = size;
         ReadError error = r.reader->extract(r.index, fill);
         if (error != ReadError::None)
             return fail(MessageFor(error));

@@ -650,7 +650,7 @@ bool LibarchiveReader::EntrySound(std::size_t index, bool earlierToo) const
 {
     if (profile_.entrySound == nullptr || index >= positions_.size())
         return true;
-    return profile_.entrySound(path_.c_str(), positions_[index] + static_cast<int64_t>(base_), earlierToo);
+    return profile_.entrySound(path_.c_str(), positions_[index] + static_cast<int64_t>(base_), earlierToo, wanted);
 }
 
 ReadError LibarchiveReader::extractFrom(std::size_t target, const DataSink &sink, bool readThrough)
@@ -720,7 +720,7 @@ bool LibarchiveReader::extractInOnePass(const std::string &path, const std::func
         if (!usable)
             continue;
         if (profile_.entrySound != nullptr &&
-            !profile_.entrySound(path.c_str(), archive_read_header_position(a.get()), false))
+            !profile_.entrySound(path.c_str(), archive_read_header_position(a.get()), false, wanted))
             return false;
         restart();
         if (ReadEntryData(a.get(), entry, sink) != ReadError::None)

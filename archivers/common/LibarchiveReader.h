@@ -31,10 +31,11 @@ struct LibarchiveProfile {
     // profile's format behind a program stub (0 = none); the file is then read from there.
     uint64_t (*embeddedStart)(const char *path) = nullptr;
     // When set, asked before an entry is decoded (position: where libarchive found its header,
-    // from the start of the file; earlierToo: the entries before it are decoded first). False
-    // when data that would be decoded must not reach libarchive's decoder (it would take far
-    // more memory or time than any honest archive): the entry then fails as damaged.
-    bool (*entrySound)(const char *path, int64_t position, bool earlierToo) = nullptr;
+    // from the start of the file; earlierToo: the entries before it are decoded first, in
+    // full; wanted: how many of the entry's own bytes are taken at most). False when data
+    // that would be decoded must not reach libarchive's decoder (it would take far more
+    // memory or time than any honest archive): the entry then fails as damaged.
+    bool (*entrySound)(const char *path, int64_t position, bool earlierToo, uint64_t wanted) = nullptr;
 };
 
 // What a probe found: the archive format code and the first real compression filter code

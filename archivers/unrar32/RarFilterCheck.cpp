@@ -2,6 +2,7 @@
 
 #include "archivers/unrar32/RarPpmd.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -570,7 +571,12 @@ RarStreamVerdict CheckRarStream(const uint8_t *data, std::size_t size, uint64_t 
     return Walk(in, *state, unpacked);
 }
 
-RarStreamVerdict CheckRarEntry(const char *path, int64_t position, bool earlierToo)
+// Of an entry read only in part, libarchive decodes at most one 128 KiB buffer of PPMd symbols,
+// or one dictionary (4 MiB at most) of LZ data, past the bytes it has handed out: its PPMd
+// symbols are walked this far past the bytes wanted.
+constexpr uint64_t kReadAhead = uint64_t{8} << 20;
+
+RarStreamVerdict CheckRarEntry(const char *path, int64_t position, bool earlierToo, uint64_t wanted)
 {
     std::unique_ptr<FILE, int (*)(FILE *)> file(std::fopen(path, "rb"), &std::fclose);
     if (file == nullptr)
@@ -651,7 +657,10 @@ RarStreamVerdict CheckRarEntry(const char *path, int64_t position, bool earlierT
         if (fseeko(file.get(), static_cast<off_t>(b.data), SEEK_SET) != 0)
             return RarStreamVerdict::Unknown;
         BitSource in(file.get(), b.packed);
-        verdict = Walk(in, *state, b.size);
+        uint64_t size = b.size;
+        if (i + 1 == blocks.size() && wanted < size - std::min(size, kReadAhead))
+            size = wanted + kReadAhead;
+        verdict = Walk(in, *state, size);
         if (verdict == RarStreamVerdict::Hostile)
             return verdict;
         chainKnown = verdict == RarStreamVerdict::Sound && !state->sizeReached;
@@ -659,9 +668,9 @@ RarStreamVerdict CheckRarEntry(const char *path, int64_t position, bool earlierT
     return verdict;
 }
 
-bool RarEntrySound(const char *path, int64_t position, bool earlierToo)
+bool RarEntrySound(const char *path, int64_t position, bool earlierToo, uint64_t wanted)
 {
-    return CheckRarEntry(path, position, earlierToo) != RarStreamVerdict::Hostile;
+    return CheckRarEntry(path, position, earlierToo, wanted) != RarStreamVerdict::Hostile;
 }
 
 } // namespace tovik::archivers

@@ -37,12 +37,13 @@ RarStreamVerdict CheckRarStream(const uint8_t *data, std::size_t size, uint64_t 
 // carries a hostile filter; Sound when its stream was walked to its end or holds nothing to
 // decode; Unknown otherwise, and for every file that is not RAR 4 or cannot be read. Reads
 // the file in blocks; memory does not grow with the entries' sizes, but a PPMd block's model
-// takes what its header declares.
-RarStreamVerdict CheckRarEntry(const char *path, int64_t position, bool earlierToo);
+// takes what its header declares. When only the first wanted bytes of the entry are read,
+// its PPMd symbols are walked only as far as libarchive decodes ahead of them.
+RarStreamVerdict CheckRarEntry(const char *path, int64_t position, bool earlierToo, uint64_t wanted = UINT64_MAX);
 
 // False when CheckRarEntry finds the entry hostile. True for every file that is not RAR 4 or
 // cannot be read: libarchive reports those itself.
-bool RarEntrySound(const char *path, int64_t position, bool earlierToo);
+bool RarEntrySound(const char *path, int64_t position, bool earlierToo, uint64_t wanted);
 
 } // namespace tovik::archivers
 

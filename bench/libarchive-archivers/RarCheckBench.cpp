@@ -10,7 +10,7 @@ int main(int argc, char **argv)
 {
     if (argc != 3)
         return 2;
-    bool sound = tovik::archivers::RarEntrySound(argv[1], std::strtoll(argv[2], nullptr, 10), true);
+    bool sound = tovik::archivers::RarEntrySound(argv[1], std::strtoll(argv[2], nullptr, 10), true, UINT64_MAX);
     std::printf("%s\t%s\n", sound ? "sound" : "refused", argv[1]);
     return sound ? 0 : 1;
 }

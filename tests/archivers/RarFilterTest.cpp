@@ -146,6 +146,7 @@ struct Member {
     std::string name;
     std::vector<uint8_t> packed;
     uint8_t method = 0x33;   // 0x30 stored, 0x33 LZ, 0x35 best (PPMd or LZ)
+    uint32_t size = 4;       // declared unpacked size
 };
 
 // A RAR 4 archive of entries each holding "ABAB". The packed size is read whether or not the
@@ -157,7 +158,7 @@ std::string Archive(const std::vector<Member> &members, uint16_t fileFlags = 0x8
     PutBlock(out, 0x73, 0, std::string(6, '\0'));
     uint32_t crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef *>(text.data()), 4));
     for (const Member &m : members) {
-        std::string fields = Le32(static_cast<uint32_t>(m.packed.size())) + Le32(4) + std::string(1, '\3') +
+        std::string fields = Le32(static_cast<uint32_t>(m.packed.size())) + Le32(m.size) + std::string(1, '\3') +
                              Le32(crc) + Le32(0x5A210000) + std::string(1, 29) +
                              std::string(1, static_cast<char>(m.method)) +
                              std::string{static_cast<char>(m.name.size()), 0} + Le32(0x81A4) + m.name;
@@ -264,6 +265,7 @@ TEST_F(RarFilterTest, LzBlockAfterPpmdBlockIsChecked)
 
     std::string hostile = write("hostile.rar", Archive({{"a.txt", Stream(0x10000000, kPpmdToLz), 0x35}}));
     EXPECT_EQ(CheckRarEntry(hostile.c_str(), 0, false), RarStreamVerdict::Hostile);
+    EXPECT_EQ(CheckRarEntry(hostile.c_str(), 0, false, 0), RarStreamVerdict::Hostile);   // a read of 0 bytes
     auto start = std::chrono::steady_clock::now();
     out.clear();
     EXPECT_NE(rar_.extractMem(hostile, "a.txt", 64, out), 0);
@@ -286,6 +288,19 @@ TEST_F(RarFilterTest, PpmdWalkStopsAtTheEntrysSize)
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(CheckRarEntry(path.c_str(), 0, false), RarStreamVerdict::Sound);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+
+    // Declared as 4 GB, as a big text may be: the viewer reads only the start, and the walk
+    // goes only as far as libarchive decodes ahead of that.
+    path = write("big.rar", Archive({{"a.txt", packed, 0x35, 0xFFFFFFF0}}));
+    start = std::chrono::steady_clock::now();
+    std::string out;
+    EXPECT_EQ(rar_.extractMem(path, "a.txt", 64, out), 0) << out;
+    EXPECT_EQ(out, std::string(64, '\0'));
+    ASSERT_TRUE(rar_.list(path).has_value());   // and from the listing kept, as the viewer reads
+    out.clear();
+    EXPECT_EQ(rar_.extractMem(path, "a.txt", 64, out), 0) << out;
+    EXPECT_EQ(out.size(), 64u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
 }
 
 // The RAR 4 file headers of an archive held in memory, in order.
