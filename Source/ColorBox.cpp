@@ -15,30 +15,30 @@ constexpr int32_t kSystemColor = kSystemColorFlag;
 
 struct TNamedColor {
     int32_t Value;
-    const char *Name;
+    const char16_t *Name;
 };
 
 // The sixteen standard colours and the four extended ones.
 const TNamedColor kFixedColors[] = {
-    {0x000000, "黒"},       {0x000080, "栗色"},         {0x008000, "緑"},     {0x008080, "オリーブ"},
-    {0x800000, "紺"},       {0x800080, "紫"},           {0x808000, "青緑"},   {0x808080, "灰色"},
-    {0xC0C0C0, "銀色"},     {0x0000FF, "赤"},           {0x00FF00, "ライム"}, {0x00FFFF, "黄"},
-    {0xFF0000, "青"},       {0xFF00FF, "赤紫"},         {0xFFFF00, "水色"},   {0xFFFFFF, "白"},
-    {0xC0DCC0, "マネーグリーン"}, {0xF0CAA6, "スカイブルー"}, {0xF0FBFF, "クリーム"}, {0xA4A0A0, "ミディアムグレー"},
+    {0x000000, u"黒"},       {0x000080, u"栗色"},         {0x008000, u"緑"},     {0x008080, u"オリーブ"},
+    {0x800000, u"紺"},       {0x800080, u"紫"},           {0x808000, u"青緑"},   {0x808080, u"灰色"},
+    {0xC0C0C0, u"銀色"},     {0x0000FF, u"赤"},           {0x00FF00, u"ライム"}, {0x00FFFF, u"黄"},
+    {0xFF0000, u"青"},       {0xFF00FF, u"赤紫"},         {0xFFFF00, u"水色"},   {0xFFFFFF, u"白"},
+    {0xC0DCC0, u"マネーグリーン"}, {0xF0CAA6, u"スカイブルー"}, {0xF0FBFF, u"クリーム"}, {0xA4A0A0, u"ミディアムグレー"},
 };
 
 // The system colours by index.
 const TNamedColor kSystemColors[] = {
-    {0, "スクロールバー"},         {1, "デスクトップ"},           {2, "アクティブなタイトル"},
-    {3, "非アクティブなタイトル"}, {4, "メニュー"},               {5, "ウィンドウの背景"},
-    {6, "ウィンドウの枠"},         {7, "メニューの文字"},         {8, "ウィンドウの文字"},
-    {9, "タイトルの文字"},         {10, "アクティブな境界"},      {11, "非アクティブな境界"},
-    {12, "作業領域"},              {13, "選択範囲"},              {14, "選択範囲の文字"},
-    {15, "ボタンの表面"},          {16, "ボタンの影"},            {17, "淡色の文字"},
-    {18, "ボタンの文字"},          {19, "非アクティブなタイトルの文字"}, {20, "ボタンのハイライト"},
-    {21, "立体の濃い影"},          {22, "立体の明るい面"},        {23, "ヒントの文字"},
-    {24, "ヒントの背景"},          {26, "ホットトラック"},        {27, "タイトルのグラデーション"},
-    {28, "非アクティブなタイトルのグラデーション"}, {29, "メニューのハイライト"}, {30, "メニューバー"},
+    {0, u"スクロールバー"},         {1, u"デスクトップ"},           {2, u"アクティブなタイトル"},
+    {3, u"非アクティブなタイトル"}, {4, u"メニュー"},               {5, u"ウィンドウの背景"},
+    {6, u"ウィンドウの枠"},         {7, u"メニューの文字"},         {8, u"ウィンドウの文字"},
+    {9, u"タイトルの文字"},         {10, u"アクティブな境界"},      {11, u"非アクティブな境界"},
+    {12, u"作業領域"},              {13, u"選択範囲"},              {14, u"選択範囲の文字"},
+    {15, u"ボタンの表面"},          {16, u"ボタンの影"},            {17, u"淡色の文字"},
+    {18, u"ボタンの文字"},          {19, u"非アクティブなタイトルの文字"}, {20, u"ボタンのハイライト"},
+    {21, u"立体の濃い影"},          {22, u"立体の明るい面"},        {23, u"ヒントの文字"},
+    {24, u"ヒントの背景"},          {26, u"ホットトラック"},        {27, u"タイトルのグラデーション"},
+    {28, u"非アクティブなタイトルのグラデーション"}, {29, u"メニューのハイライト"}, {30, u"メニューバー"},
 };
 
 QIcon Swatch(const QColor &color)
@@ -66,9 +66,9 @@ TColorBox::TColorBox(QWidget *parent) : QWidget(parent), FCombo(new QComboBox(th
     FCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     FCombo->setMinimumContentsLength(16);
     for (const TNamedColor &c : kFixedColors)
-        AddEntry(c.Value, QString::fromUtf8(c.Name));
+        AddEntry(c.Value, QString::fromUtf16(c.Name));
     for (const TNamedColor &c : kSystemColors)
-        AddEntry(kSystemColor + c.Value, QString::fromUtf8(c.Name));
+        AddEntry(kSystemColor + c.Value, QString::fromUtf16(c.Name));
     FCombo->addItem(QStringLiteral("カスタム..."));
     FCombo->view()->setMinimumWidth(FCombo->view()->sizeHintForColumn(0) + 24);
     FCustomIndex = -1;
