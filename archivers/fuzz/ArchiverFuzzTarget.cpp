@@ -6,6 +6,7 @@
 // that library only, as libFuzzer wants one target per library; without it, every input goes
 // through all five (the corpus run of the tests).
 #include "archive/LxArcDefine.h"
+#include "archivers/fuzz/MemoryFile.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -162,16 +163,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const char *dir = mkdtemp(tmpl);
         return std::string(dir != nullptr ? dir : "/tmp");
     }();
-    int fd = memfd_create("archive", MFD_CLOEXEC);
+    int fd = MemoryFileOf(data, size);
     if (fd < 0)
         return 0;
-    std::size_t done = 0;
-    while (done < size) {
-        ssize_t n = write(fd, data + done, size - done);
-        if (n <= 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
     std::string path = "/proc/self/fd/" + std::to_string(fd);
     for (const Library &lib : kLibraries)
         Drive(lib, path, work);

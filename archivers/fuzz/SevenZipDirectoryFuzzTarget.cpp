@@ -4,6 +4,7 @@
 // instead of stopping at a checksum.
 #include "archivers/common/ArchiveReader.h"
 #include "archivers/common/SevenZipDirectory.h"
+#include "archivers/fuzz/MemoryFile.h"
 
 #include <zlib.h>
 
@@ -44,16 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *input, size_t size)
         Put32(&bytes[8], static_cast<uint32_t>(crc32(0, &bytes[12], 20)));
     }
     const uint8_t *data = bytes.data();
-    int fd = memfd_create("archive", MFD_CLOEXEC);
+    int fd = MemoryFileOf(data, size);
     if (fd < 0)
         return 0;
-    std::size_t done = 0;
-    while (done < size) {
-        ssize_t n = write(fd, data + done, size - done);
-        if (n <= 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
     std::vector<tovik::archivers::SevenZipFile> files;
     const std::string path = "/proc/self/fd/" + std::to_string(fd);
     if (tovik::archivers::ReadSevenZipDirectory(path, 0, files)) {
