@@ -18,24 +18,6 @@ with open(os.path.join(sys.argv[1], "説明書.txt"), "w") as f:
 PY
 (cd "$tmp/src" && bsdtar -cjf "$tmp/大きな書庫.tar.bz2" .)
 
-# The frame of the window manager around window $1, as the user sees it, into file $2.
-shoot() {
-  local frame=$1 parent root info x y w h
-  while :; do
-    parent=$(xwininfo -id "$frame" -tree | awk '/Parent window id:/ {print $4}')
-    root=$(xwininfo -id "$frame" -tree | awk '/Root window id:/ {print $4}')
-    [ "$parent" = "$root" ] && break
-    frame=$parent
-  done
-  info=$(xwininfo -id "$frame")
-  x=$(awk '/Absolute upper-left X/ {print $NF}' <<<"$info")
-  y=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$info")
-  w=$(awk '/Width:/ {print $NF}' <<<"$info")
-  h=$(awk '/Height:/ {print $NF}' <<<"$info")
-  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$2"
-  echo "$2"
-}
-
 # Ctrl+E, the folder typed into the folder dialog.
 extract() {
   # The command is there once the archive is listed (it lists after the window shows).

@@ -24,21 +24,7 @@ for page in 0 1 2; do
   dialog=$(xdotool search --sync --onlyvisible --name "${titles[$page]}" | head -1)
   sleep 1
   # The frame of the window manager is included: what the user sees.
-  frame=$dialog
-  # Up to the child of the root window: the window manager's frame around the dialog.
-  while :; do
-    parent=$(xwininfo -id "$frame" -tree | awk '/Parent window id:/ {print $4}')
-    root=$(xwininfo -id "$frame" -tree | awk '/Root window id:/ {print $4}')
-    [ "$parent" = "$root" ] && break
-    frame=$parent
-  done
-  info=$(xwininfo -id "$frame")
-  x=$(awk '/Absolute upper-left X/ {print $NF}' <<<"$info")
-  y=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$info")
-  w=$(awk '/Width:/ {print $NF}' <<<"$info")
-  h=$(awk '/Height:/ {print $NF}' <<<"$info")
-  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$outdir/options-$page.png"
-  echo "$outdir/options-$page.png"
+  shoot "$dialog" "$outdir/options-$page.png"
   xdotool key Escape
   sleep 1
 done
